@@ -1,0 +1,110 @@
+#include "filetext.h"
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
+namespace quorlex {
+
+namespace {
+
+// Reads the character at `i` and moves past it; an unpaired surrogate is read as itself.
+char32_t nextCharacter(QStringView text, qsizetype &i)
+{
+    const QChar first = text[i++];
+    if (first.isHighSurrogate() && i < text.size() && text[i].isLowSurrogate())
+        return QChar::surrogateToUcs4(first, text[i++]);
+    return first.unicode();
+}
+
+bool breaksLine(char32_t c)
+{
+    return c < 0x20 || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+#ifndef Q_OS_WIN
+// Windows-1252 bytes 0x80-0x9F; 0 marks the five positions the code page leaves undefined.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+char cp1252Byte(char32_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<char>(c);
+    for (int i = 0; i < 32; ++i) {
+        if (kCp1252High[i] != 0 && kCp1252High[i] == c)
+            return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+#endif
+
+} // namespace
+
+QString writtenForm(QStringView text)
+{
+    QString out = text.toString().normalized(QString::NormalizationForm_C);
+    for (QChar &ch : out) {
+        if (breaksLine(ch.unicode()))
+            ch = QLatin1Char(' ');
+    }
+    return out;
+}
+
+qsizetype characterCount(QStringView text)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++count)
+        nextCharacter(text, i);
+    return count;
+}
+
+QString leftCharacters(QStringView text, qsizetype count)
+{
+    qsizetype i = 0;
+    for (qsizetype taken = 0; taken < count && i < text.size(); ++taken)
+        nextCharacter(text, i);
+    return text.left(i).toString();
+}
+
+QByteArray toFileBytes(QStringView text)
+{
+#ifdef Q_OS_WIN
+    if (text.isEmpty())
+        return {};
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    const int wideLen = int(text.size());
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide, wideLen, nullptr, 0, "?", nullptr);
+    QByteArray bytes(size, Qt::Uninitialized);
+    WideCharToMultiByte(CP_ACP, 0, wide, wideLen, bytes.data(), size, "?", nullptr);
+    return bytes;
+#else
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();)
+        bytes.append(cp1252Byte(nextCharacter(text, i)));
+    return bytes;
+#endif
+}
+
+bool isFrequencyNumber(QStringView text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text[i] == QLatin1Char(' '))
+        ++i;
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
+        ++i;
+    const qsizetype firstDigit = i;
+    while (i < n && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'))
+        ++i;
+    if (i == firstDigit)
+        return false;
+    while (i < n && text[i] == QLatin1Char(' '))
+        ++i;
+    return i == n;
+}
+
+} // namespace quorlex
