@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
-namespace quorlex {
+namespace quorlex
+{
 
 const std::array<const char *, kAccessLevelCount> kAccessLevelNames = {"Disabled", "Low",
-                                                                        "Intermediate", "Full"};
+                                                                       "Intermediate", "Full"};
 
 const char kCommandCatalogue[] =
     "addmsg,adminpeep,blockname,botreset,classlock,classweapons,exosuit,forcefreefly,forceverify,"

@@ -6,7 +6,8 @@
 
 #include <array>
 
-namespace quorlex {
+namespace quorlex
+{
 
 enum class AccessLevel { Disabled, Low, Intermediate, Full };
 

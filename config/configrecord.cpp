@@ -1,6 +1,7 @@
 #include "configrecord.h"
 
-namespace quorlex {
+namespace quorlex
+{
 
 const std::array<FlagEntry, kWeaponCount> kWeapons = {{
     {"shotgun", "Shotgun", false},
@@ -55,9 +56,9 @@ QString defaultMessage(int slot)
     }
 }
 
-namespace {
-template <std::size_t N>
-std::array<bool, N> defaultsOf(const std::array<FlagEntry, N> &catalogue)
+namespace
+{
+template <std::size_t N> std::array<bool, N> defaultsOf(const std::array<FlagEntry, N> &catalogue)
 {
     std::array<bool, N> flags{};
     for (std::size_t i = 0; i < N; ++i)

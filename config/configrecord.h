@@ -10,7 +10,8 @@
 
 #include <array>
 
-namespace quorlex {
+namespace quorlex
+{
 
 // One yes/no value of a flag catalogue: its file key, the caption the window shows, its default.
 struct FlagEntry {

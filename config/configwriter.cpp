@@ -5,9 +5,11 @@
 #include <QDir>
 #include <QSaveFile>
 
-namespace quorlex {
+namespace quorlex
+{
 
-namespace {
+namespace
+{
 
 const QString kWarningTitle = QStringLiteral("Warning");
 
@@ -21,7 +23,10 @@ public:
         m_bytes += "\r\n";
     }
     // Free text from the window: it must not be able to end or split its line.
-    void line(const QString &prefix, const QString &freeText) { line(prefix + writtenForm(freeText)); }
+    void line(const QString &prefix, const QString &freeText)
+    {
+        line(prefix + writtenForm(freeText));
+    }
     // The two empty lines that separate sections.
     void separator() { line(QStringLiteral("\r\n")); }
 
@@ -31,7 +36,10 @@ public:
         for (std::size_t i = 0; i < N; ++i)
             flag(QLatin1String(catalogue[i].key), values[i]);
     }
-    void flag(QLatin1String key, bool on) { line(key + QLatin1Char('=') + QLatin1Char(on ? '1' : '0')); }
+    void flag(QLatin1String key, bool on)
+    {
+        line(key + QLatin1Char('=') + QLatin1Char(on ? '1' : '0'));
+    }
 
     const QByteArray &bytes() const { return m_bytes; }
 
@@ -47,7 +55,8 @@ void writeCommands(FileLines &out, const ConfigRecord &record)
         const CommandRow &row = record.commands[i];
         if (row.level == AccessLevel::Disabled)
             continue;
-        out.line(writtenForm(row.name) + QLatin1Char('=') + QLatin1Char(accessLevelDigit(row.level)));
+        out.line(writtenForm(row.name) + QLatin1Char('=') +
+                 QLatin1Char(accessLevelDigit(row.level)));
     }
 }
 
@@ -103,8 +112,7 @@ WriteResult writeConfigFile(ConfigRecord &record, const QString &folder, const W
     out.flags(kSettings, record.settings);
     const bool frequencyIsNumber = isFrequencyNumber(record.messageFrequency);
     out.line(QLatin1String(kFrequencyKey) + QLatin1Char('='),
-             frequencyIsNumber ? record.messageFrequency
-                                               : QString::fromLatin1(kFrequencyDefault));
+             frequencyIsNumber ? record.messageFrequency : QString::fromLatin1(kFrequencyDefault));
     out.flag(QLatin1String(kTieredAdminKey), record.useTieredAdmin);
     out.separator();
     if (record.useTieredAdmin) {

@@ -9,7 +9,8 @@
 
 #include <functional>
 
-namespace quorlex {
+namespace quorlex
+{
 
 inline constexpr char kConfigFileName[] = "QUORLEX_CONFIG.txt";
 

@@ -4,9 +4,11 @@
 #include <qt_windows.h>
 #endif
 
-namespace quorlex {
+namespace quorlex
+{
 
-namespace {
+namespace
+{
 
 // Reads the character at `i` and moves past it; an unpaired surrogate is read as itself.
 char32_t nextCharacter(QStringView text, qsizetype &i)

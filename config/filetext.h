@@ -7,7 +7,8 @@
 #include <QString>
 #include <QStringView>
 
-namespace quorlex {
+namespace quorlex
+{
 
 // The text as the file will hold it: composed to NFC, and every character that could end or
 // split a line (C0 controls, NEL, LINE SEPARATOR, PARAGRAPH SEPARATOR) turned into one blank.

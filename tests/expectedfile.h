@@ -5,7 +5,8 @@
 #include <QByteArray>
 #include <QByteArrayList>
 
-namespace expected {
+namespace expected
+{
 
 inline const QByteArray kCredit =
     "QUORLEX server extension by the QUORLEX authors - details at https://quorlex.example.org/";
@@ -52,9 +53,17 @@ inline QByteArrayList head(bool tiered)
 
 inline QByteArrayList messages()
 {
-    return {"[Messages]", "<0>" + kCredit,
+    return {"[Messages]",
+            "<0>" + kCredit,
             "<1>Dont like the rules??? Then leave and rent your own server",
-            "<2>", "<3>", "<4>", "<5>", "<6>", "<7>", "<8>", "<9>"};
+            "<2>",
+            "<3>",
+            "<4>",
+            "<5>",
+            "<6>",
+            "<7>",
+            "<8>",
+            "<9>"};
 }
 
 inline QByteArray join(const QByteArrayList &lines)
@@ -77,10 +86,13 @@ inline QByteArray tieredFile(const QByteArrayList &commandLines,
                              const QByteArray &l2 = "silvermountainrivers")
 {
     QByteArrayList lines = head(true);
-    lines << "[Password]" << "L1Pass=" + l1 << "L2Pass=" + l2 << "" << ""
+    lines << "[Password]"
+          << "L1Pass=" + l1 << "L2Pass=" + l2 << ""
+          << ""
           << "[Commands]";
     lines += commandLines;
-    lines << "" << "";
+    lines << ""
+          << "";
     return join(lines + messages());
 }
 

@@ -56,8 +56,7 @@ private Q_SLOTS:
         QCOMPARE(keysWhere(kWeapons, record.weaponBan),
                  (QStringList{"smartgun", "minigun", "predpistol", "disc"}));
         QCOMPARE(keysWhere(kGrenades, record.grenadeBan), (QStringList{"proxy", "spider"}));
-        QCOMPARE(keysWhere(kSettings, record.settings),
-                 (QStringList{"hardcoreevac", "IDsInName"}));
+        QCOMPARE(keysWhere(kSettings, record.settings), (QStringList{"hardcoreevac", "IDsInName"}));
         QVERIFY(!record.useTieredAdmin);
         QCOMPARE(record.messageFrequency, QStringLiteral("2"));
         QCOMPARE(record.passwords[0], QStringLiteral("greenharbor"));

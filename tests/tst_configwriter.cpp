@@ -12,7 +12,8 @@
 
 using namespace quorlex;
 
-namespace {
+namespace
+{
 
 QByteArray readAll(const QString &path)
 {
@@ -94,8 +95,8 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("levels");
         QTest::addColumn<QByteArrayList>("lines");
         using L = AccessLevel;
-        QTest::newRow("kick intermediate") << QList<int>{15} << QList<int>{int(L::Intermediate)}
-                                           << QByteArrayList{"kick=2"};
+        QTest::newRow("kick intermediate")
+            << QList<int>{15} << QList<int>{int(L::Intermediate)} << QByteArrayList{"kick=2"};
         QTest::newRow("low, full, disabled")
             << QList<int>{0, 41, 20} << QList<int>{int(L::Low), int(L::Full), int(L::Disabled)}
             << QByteArrayList{"addmsg=1", "wipeout=3"};
@@ -160,8 +161,8 @@ private Q_SLOTS:
             << QStringList{"box Warning: Message 10 too long!", "shortened 9: 196"};
         QTest::newRow("empty slot") << 4 << QString() << QByteArray("<4>") << QStringList{};
         // 196 characters, 392 UTF-16 code units: counted as characters, not units.
-        const QString astral = QString(196, QLatin1Char('.')).replace(
-            QLatin1Char('.'), QString::fromUcs4(U"\U0001F600"));
+        const QString astral = QString(196, QLatin1Char('.'))
+                                   .replace(QLatin1Char('.'), QString::fromUcs4(U"\U0001F600"));
         QTest::newRow("196 astral characters")
             << 2 << astral << "<2>" + QByteArray(196, '?') << QStringList{};
         // Cutting after 196 characters must not split the pair that starts at unit 391.
@@ -244,7 +245,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("latin-1 and euro") << QString::fromUtf8("Grüße €") << QByteArray("Gr\xFC\xDF" "e \x80");
+        QTest::newRow("latin-1 and euro") << QString::fromUtf8("Grüße €")
+                                          << QByteArray("Gr\xFC\xDF"
+                                                        "e \x80");
         QTest::newRow("cp1252 punctuation")
             << QString::fromUtf8("„quoted“ – ‘x’ … ™ Œ š Ÿ")
             << QByteArray("\x84quoted\x93 \x96 \x91x\x92 \x85 \x99 \x8C \x9A \x9F");
@@ -254,12 +257,12 @@ private Q_SLOTS:
             << QString::fromUtf8("Ω中") << QByteArray("??");
         QTest::newRow("C1 control without a code point is unmapped")
             << QString::fromUtf8("a\u0081b") << QByteArray("a?b");
-        QTest::newRow("line breaks become blanks")
-            << QString::fromUtf8("x\r\n[Commands]\r\nkick=3") << QByteArray("x  [Commands]  kick=3");
+        QTest::newRow("line breaks become blanks") << QString::fromUtf8("x\r\n[Commands]\r\nkick=3")
+                                                   << QByteArray("x  [Commands]  kick=3");
         QTest::newRow("other separators become blanks")
             << QString::fromUtf8("a\u0085b\u2028c\u2029d\te") << QByteArray("a b c d e");
-        QTest::newRow("NUL becomes a blank") << QString(QChar(0)) + QLatin1String("z")
-                                             << QByteArray(" z");
+        QTest::newRow("NUL becomes a blank")
+            << QString(QChar(0)) + QLatin1String("z") << QByteArray(" z");
     }
     void freeText()
     {
@@ -331,8 +334,8 @@ private Q_SLOTS:
         QVERIFY(!r.ok);
         QCOMPARE(r.path, configFilePath(folder));
         QVERIFY2(!r.reason.isEmpty(), "the system's reason is reported");
-        const QStringList left = QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden |
-                                                                QDir::NoDotAndDotDot);
+        const QStringList left =
+            QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         QCOMPARE(left, setup == QLatin1String("directory") ? QStringList{"QUORLEX_CONFIG.txt"}
                                                            : QStringList{});
     }

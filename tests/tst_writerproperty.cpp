@@ -9,13 +9,13 @@
 
 using namespace quorlex;
 
-namespace {
+namespace
+{
 
-const char32_t kPool[] = {
-    U'a',    U'Z',     U'0',      U' ',      U'=',      U'[',      U']',    U'<',
-    U'\r',   U'\n',    U'\t',     U'\0',     0x7F,      0x85,      0x2028,  0x2029,
-    0xE9,    0xFC,     0xDF,      0xFF,      0x20AC,    0x2019,    0x0301,  0x0308,
-    0x4E2D,  0x03A9,   0x1F600,   0x10348,   0x1D11E,   0xFFFD,    0x0081,  0xA0};
+const char32_t kPool[] = {U'a',   U'Z',   U'0',    U' ',    U'=',    U'[',   U']',   U'<',
+                          U'\r',  U'\n',  U'\t',   U'\0',   0x7F,    0x85,   0x2028, 0x2029,
+                          0xE9,   0xFC,   0xDF,    0xFF,    0x20AC,  0x2019, 0x0301, 0x0308,
+                          0x4E2D, 0x03A9, 0x1F600, 0x10348, 0x1D11E, 0xFFFD, 0x0081, 0xA0};
 
 QString randomText(QRandomGenerator &rng)
 {
@@ -58,8 +58,8 @@ private Q_SLOTS:
             for (bool &f : record.settings)
                 f = rng.bounded(2);
             record.useTieredAdmin = rng.bounded(2);
-            record.messageFrequency = rng.bounded(3) ? QString::number(rng.bounded(-50, 50))
-                                                     : randomText(rng);
+            record.messageFrequency =
+                rng.bounded(3) ? QString::number(rng.bounded(-50, 50)) : randomText(rng);
             for (QString &p : record.passwords)
                 p = randomText(rng);
             for (CommandRow &row : record.commands)
@@ -86,15 +86,15 @@ private Q_SLOTS:
 
             int warnings = 0;
             int shortened = 0;
-            const WriteResult r = writeConfigFile(
-                record, dir.path(),
-                {[&](const QString &, const QString &) { ++warnings; },
-                 [&](int slot, const QString &text) {
-                     ++shortened;
-                     QCOMPARE(warnings, shortened);
-                     QCOMPARE(int(text.toUcs4().size()), 196);
-                     QCOMPARE(record.messages[slot], text);
-                 }});
+            const WriteResult r =
+                writeConfigFile(record, dir.path(),
+                                {[&](const QString &, const QString &) { ++warnings; },
+                                 [&](int slot, const QString &text) {
+                                     ++shortened;
+                                     QCOMPARE(warnings, shortened);
+                                     QCOMPARE(int(text.toUcs4().size()), 196);
+                                     QCOMPARE(record.messages[slot], text);
+                                 }});
             QVERIFY2(r.ok, qPrintable(r.reason));
             QCOMPARE(warnings, overlong);
             QCOMPARE(shortened, overlong);
@@ -125,7 +125,8 @@ private Q_SLOTS:
             }
             QByteArrayList order{"[WeaponBan]", "[GrenadeBan]", "[Settings]"};
             if (record.useTieredAdmin)
-                order << "[Password]" << "[Commands]";
+                order << "[Password]"
+                      << "[Commands]";
             order << "[Messages]";
             QCOMPARE(headers, order);
 

@@ -11,9 +11,11 @@
 
 #include <limits>
 
-namespace quorlex {
+namespace quorlex
+{
 
-namespace {
+namespace
+{
 
 QWidget *create(const ControlSpec &spec, QWidget *container)
 {

@@ -5,7 +5,8 @@
 
 class QWidget;
 
-namespace quorlex {
+namespace quorlex
+{
 
 // Creates every control of the control table on `form`, in tab order, and returns them by name.
 QHash<QString, QWidget *> buildControls(QWidget *form);

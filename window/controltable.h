@@ -8,12 +8,13 @@
 
 #include <vector>
 
-namespace quorlex {
+namespace quorlex
+{
 
 enum class ControlKind { Frame, Label, CheckBox, OptionButton, TextBox, PushButton };
 
 struct ControlSpec {
-    QString name;      // "Frame1", "chkWeapon(0)", "optFull(59)"
+    QString name; // "Frame1", "chkWeapon(0)", "optFull(59)"
     ControlKind kind;
     QString container; // "Form1" or the name of a frame
     QString caption;   // caption, or the text of a text box
@@ -39,8 +40,8 @@ const std::vector<ControlSpec> &formControls();
 // Logical pixels at 96 dpi; Qt scales them on denser screens.
 inline QRect twipsToPixels(const QRect &twips)
 {
-    return {twips.x() / kTwipsPerPixel, twips.y() / kTwipsPerPixel,
-            twips.width() / kTwipsPerPixel, twips.height() / kTwipsPerPixel};
+    return {twips.x() / kTwipsPerPixel, twips.y() / kTwipsPerPixel, twips.width() / kTwipsPerPixel,
+            twips.height() / kTwipsPerPixel};
 }
 
 } // namespace quorlex

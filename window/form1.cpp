@@ -14,9 +14,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace quorlex {
+namespace quorlex
+{
 
-namespace {
+namespace
+{
 
 const QString kIpBannerTitle = QStringLiteral("Update");
 const QString kIpBannerText =
@@ -29,7 +31,8 @@ QFont windowFont()
 {
     QFont font;
     font.setFamilies({QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow"),
-                      QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")});
+                      QStringLiteral("Nimbus Sans Narrow"),
+                      QStringLiteral("DejaVu Sans Condensed")});
     font.setPixelSize(11);
     return font;
 }
@@ -42,7 +45,8 @@ template <typename T> T *Form1::control(const QString &name) const
 }
 
 Form1::Form1(QWidget *parent)
-    : QWidget(parent), m_outputFolder(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()))
+    : QWidget(parent),
+      m_outputFolder(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()))
 {
     setObjectName(QLatin1String(kFormName));
     setWindowTitle(QLatin1String(kFormCaption));
@@ -64,7 +68,8 @@ Form1::Form1(QWidget *parent)
         m_txtPass[i] = control<QLineEdit>(arrayName("txtPass", i));
         control<QLabel>(arrayName("Label2", i))->setBuddy(m_txtPass[i]);
     }
-    static const char *const levelButtons[] = {"optDisable", "optLow", "optIntermediate", "optFull"};
+    static const char *const levelButtons[] = {"optDisable", "optLow", "optIntermediate",
+                                               "optFull"};
     for (int i = 0; i < kCommandRowCapacity; ++i) {
         m_lblCommand[i] = control<QLabel>(arrayName("lblCommand", i));
         m_fmeAdminLevel[i] = control<QGroupBox>(arrayName("fmeAdminLevel", i));

@@ -17,7 +17,8 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace quorlex {
+namespace quorlex
+{
 
 class Form1 : public QWidget
 {

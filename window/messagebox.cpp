@@ -2,7 +2,8 @@
 
 #include <QMessageBox>
 
-namespace quorlex {
+namespace quorlex
+{
 
 void showMessage(QWidget *parent, const QString &title, const QString &text)
 {

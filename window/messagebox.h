@@ -4,7 +4,8 @@
 
 class QWidget;
 
-namespace quorlex {
+namespace quorlex
+{
 
 // The tool's one kind of message: modal, a title and a text, no icon, a single OK button.
 // Returns once the box has been dismissed.
