@@ -3,10 +3,12 @@
 #include "form1.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    app.setWindowIcon(QIcon(QStringLiteral(":/quorlex-config.svg")));
     quorlex::Form1 window;
     window.load();
     window.show();
