@@ -64,11 +64,10 @@ void writeMessages(FileLines &out, ConfigRecord &record, const WriterHooks &hook
 {
     out.line(QStringLiteral("[Messages]"));
     for (int slot = 0; slot < kMessageCount; ++slot) {
-        QString text = writtenForm(record.messages[slot]);
-        if (characterCount(text) > kMessageLimit) {
+        const auto [text, cut] = writtenFormLimited(record.messages[slot], kMessageLimit);
+        if (cut) {
             if (hooks.warn)
                 hooks.warn(kWarningTitle, messageTooLongText(slot));
-            text = leftCharacters(text, kMessageLimit);
             record.messages[slot] = text;
             if (hooks.messageShortened)
                 hooks.messageShortened(slot, text);

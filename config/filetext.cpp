@@ -55,6 +55,29 @@ QString writtenForm(QStringView text)
     return out;
 }
 
+LimitedText writtenFormLimited(QStringView text, qsizetype limit)
+{
+    // Composition never reaches across a plain ASCII character: it has combining class 0 and is
+    // never the second half of a composed pair. So the written form of the text before one is
+    // the start of the written form of the whole, and a 10,000-character message needs only its
+    // head composed. Each character needs at most two code units unless marks fold into it;
+    // the head grows until it yields more than `limit` characters or is the whole text.
+    for (qsizetype head = 2 * limit + 2; head < text.size(); head *= 2) {
+        qsizetype cut = head;
+        while (cut < text.size() && text[cut].unicode() >= 0x80)
+            ++cut;
+        if (cut == text.size())
+            break;
+        const QString start = writtenForm(text.left(cut));
+        if (characterCount(start) > limit)
+            return {leftCharacters(start, limit), true};
+    }
+    QString whole = writtenForm(text);
+    if (characterCount(whole) <= limit)
+        return {whole, false};
+    return {leftCharacters(whole, limit), true};
+}
+
 qsizetype characterCount(QStringView text)
 {
     qsizetype count = 0;

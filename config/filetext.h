@@ -14,6 +14,14 @@ namespace quorlex
 // split a line (C0 controls, NEL, LINE SEPARATOR, PARAGRAPH SEPARATOR) turned into one blank.
 QString writtenForm(QStringView text);
 
+// The written form of `text` cut to its first `limit` characters; `cut` tells whether anything
+// was cut off. For a long text only as much is composed as the cut needs.
+struct LimitedText {
+    QString text;
+    bool cut = false;
+};
+LimitedText writtenFormLimited(QStringView text, qsizetype limit);
+
 // Length in characters (Unicode code points); an unpaired surrogate counts as one.
 qsizetype characterCount(QStringView text);
 
