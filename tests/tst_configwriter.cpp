@@ -32,6 +32,9 @@ QByteArrayList fileLines(const QByteArray &bytes)
 
 } // namespace
 
+using Change = std::function<void(ConfigRecord &)>;
+Q_DECLARE_METATYPE(Change)
+
 class TestConfigWriter : public QObject
 {
     Q_OBJECT
@@ -73,73 +76,54 @@ private Q_SLOTS:
         m_dir = nullptr;
     }
 
-    void defaultRecord_writesThe47LineFile()
+    void wholeFile_data()
     {
-        ConfigRecord record;
-        const QByteArray file = write(record);
-        QCOMPARE(file, expected::defaultFile());
-        QCOMPARE(fileLines(file).size(), 47);
-        QVERIFY(m_events.isEmpty());
-    }
-
-    void tieredDefault_addsPasswordsAndAnEmptyCommandsSection()
-    {
-        ConfigRecord record;
-        record.useTieredAdmin = true;
-        QCOMPARE(write(record), expected::tieredFile({}));
-    }
-
-    void commandLevels_data()
-    {
-        QTest::addColumn<QList<int>>("rows");
-        QTest::addColumn<QList<int>>("levels");
-        QTest::addColumn<QByteArrayList>("lines");
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QByteArray>("file");
         using L = AccessLevel;
-        QTest::newRow("kick intermediate")
-            << QList<int>{15} << QList<int>{int(L::Intermediate)} << QByteArrayList{"kick=2"};
-        QTest::newRow("low, full, disabled")
-            << QList<int>{0, 41, 20} << QList<int>{int(L::Low), int(L::Full), int(L::Disabled)}
-            << QByteArrayList{"addmsg=1", "wipeout=3"};
+        const auto tiered = [](std::vector<std::pair<int, L>> levels) {
+            return Change([levels](ConfigRecord &r) {
+                r.useTieredAdmin = true;
+                for (auto [row, level] : levels)
+                    r.commands[row].level = level;
+            });
+        };
+        QTest::newRow("defaults") << Change([](ConfigRecord &) {}) << expected::defaultFile();
+        QTest::newRow("tiered defaults: empty [Commands]")
+            << tiered({}) << expected::tieredFile({});
+        QTest::newRow("kick at Intermediate")
+            << tiered({{15, L::Intermediate}}) << expected::tieredFile({"kick=2"});
+        QTest::newRow("Low, Full, Disabled")
+            << tiered({{0, L::Low}, {41, L::Full}, {20, L::Disabled}})
+            << expected::tieredFile({"addmsg=1", "wipeout=3"});
         // Lines follow catalogue order, not the order in which rows were changed.
         QTest::newRow("catalogue order")
-            << QList<int>{40, 11, 2} << QList<int>{int(L::Low), int(L::Full), int(L::Intermediate)}
-            << QByteArrayList{"blockname=2", "gethitmiss=3", "weaponban=1"};
+            << tiered({{40, L::Low}, {11, L::Full}, {2, L::Intermediate}})
+            << expected::tieredFile({"blockname=2", "gethitmiss=3", "weaponban=1"});
+        QTest::newRow("rows beyond the catalogue never written")
+            << tiered({{42, L::Full}, {59, L::Low}}) << expected::tieredFile({});
+        QTest::newRow("tiered off leaves levels and passwords out") << Change([](ConfigRecord &r) {
+            r.commands[15].level = L::Full;
+            r.passwords[0] = QStringLiteral("changed");
+        }) << expected::defaultFile();
+        QTest::newRow("empty passwords") << Change([](ConfigRecord &r) {
+            r.useTieredAdmin = true;
+            r.passwords = {QString(), QString()};
+        }) << expected::tieredFile({}, "", "");
+        // Pasting into a password box keeps CR and LF; they must not grant a command.
+        QTest::newRow("pasted line breaks") << Change([](ConfigRecord &r) {
+            r.useTieredAdmin = true;
+            r.passwords[0] = QStringLiteral("x\r\n[Commands]\r\nkick=3");
+        }) << expected::tieredFile({}, "x  [Commands]  kick=3");
     }
-    void commandLevels()
+    void wholeFile()
     {
-        QFETCH(QList<int>, rows);
-        QFETCH(QList<int>, levels);
-        QFETCH(QByteArrayList, lines);
+        QFETCH(Change, change);
+        QFETCH(QByteArray, file);
         ConfigRecord record;
-        record.useTieredAdmin = true;
-        for (int i = 0; i < rows.size(); ++i)
-            record.commands[rows[i]].level = AccessLevel(levels[i]);
-        QCOMPARE(write(record), expected::tieredFile(lines));
-    }
-
-    void rowsBeyondTheCatalogue_areNeverWritten()
-    {
-        ConfigRecord record;
-        record.useTieredAdmin = true;
-        record.commands[42] = {QStringLiteral("ghost"), AccessLevel::Full};
-        record.commands[59] = {QStringLiteral("ghost2"), AccessLevel::Low};
-        QCOMPARE(write(record), expected::tieredFile({}));
-    }
-
-    void tieredOff_leavesPasswordsAndCommandsOut()
-    {
-        ConfigRecord record;
-        record.commands[15].level = AccessLevel::Full;
-        record.passwords[0] = QStringLiteral("changed");
-        QCOMPARE(write(record), expected::defaultFile());
-    }
-
-    void emptyPasswords_leaveNothingAfterTheEquals()
-    {
-        ConfigRecord record;
-        record.useTieredAdmin = true;
-        record.passwords = {QString(), QString()};
-        QCOMPARE(write(record), expected::tieredFile({}, "", ""));
+        change(record);
+        QCOMPARE(write(record), file);
+        QVERIFY(m_events.isEmpty());
     }
 
     void messageLength_data()
@@ -276,16 +260,6 @@ private Q_SLOTS:
         QCOMPARE(lines.value(38), "L2Pass=" + bytes);
         QCOMPARE(lines.value(lines.indexOf("[Messages]") + 6), "<5>" + bytes);
         QCOMPARE(lines.size(), 55);
-    }
-
-    void pastedPassword_cannotGrantACommand()
-    {
-        ConfigRecord record;
-        record.useTieredAdmin = true;
-        record.passwords[0] = QStringLiteral("x\r\n[Commands]\r\nkick=3");
-        const QByteArray file = write(record);
-        QCOMPARE(file, expected::tieredFile({}, "x  [Commands]  kick=3"));
-        QCOMPARE(file.count("\n"), file.count("\r\n"));
     }
 
     void folderWithTrailingSeparator_doublesTheSeparator()
