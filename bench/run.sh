@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds the benchmark programs into build-bench/ and prints every figure: start-up against a
+# bare Qt window, the writer's time per file, and memory over 1,000 presses.
+# Usage: bash bench/run.sh [PAIRS]   (start-up runs per program, at least 20; default 30)
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+PAIRS="${1:-30}"
+[ "$PAIRS" -ge 20 ] || {
+    echo "run.sh: at least 20 runs of each program" >&2
+    exit 2
+}
+source "$ROOT/scripts/packages.sh"
+install_missing "${BUILD_PACKAGES[@]}" xvfb pkg-config libxcb1-dev libxcb-damage0-dev
+
+BUILD="$ROOT/build-bench"
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    -DQUORLEX_BUILD_BENCH=ON >/dev/null
+cmake --build "$BUILD" -j "$(nproc)" >/dev/null
+
+echo "== Machine"
+echo "cpu:    $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1), $(nproc) cores"
+echo "memory: $(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo)"
+echo "system: $(. /etc/os-release && echo "$PRETTY_NAME"), kernel $(uname -r)"
+echo "qt:     $(dpkg-query -W -f='${Version}' libqt6widgets6), xvfb $(dpkg-query -W -f='${Version}' xvfb)"
+echo "commit: $(git -C "$ROOT" rev-parse --short HEAD 2>/dev/null || echo unknown)$(
+    git -C "$ROOT" diff --quiet HEAD 2>/dev/null || echo ' (with uncommitted changes)')"
+
+echo
+echo "== 1. Start-up: exec to the window fully drawn, and to exit after a close request"
+echo "A = the tool, B = a bare Qt window of 987 x 622 with one button; one Xvfb (-noreset),"
+echo "run alternately. Targets: wall A/B at most 1.30, peak resident A at most B + 2 MiB."
+displayfile="$(mktemp)"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$displayfile" \
+    >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -f "$displayfile"' EXIT
+for _ in $(seq 100); do
+    [ -s "$displayfile" ] && break
+    sleep 0.1
+done
+DISPLAY=":$(cat "$displayfile")" "$BUILD/bench/startwatch" "$PAIRS" \
+    "$BUILD/app/quorlex-config" "$BUILD/bench/barewindow"
+
+echo
+echo "== 2. Writer (target: worst case under 1 ms per file)"
+"$BUILD/bench/writerbench" 2000
+
+echo
+echo "== 3. Memory over 1,000 presses (target: growth within 1 MiB of the figure after 10)"
+"$BUILD/bench/pressmemory" 1000
