@@ -130,7 +130,13 @@ std::vector<ControlSpec> buildTable()
 
 QString arrayName(const char *base, int index)
 {
-    return QStringLiteral("%1(%2)").arg(QLatin1String(base)).arg(index);
+    // Built some 800 times at start-up (the table, then the window's look-ups); two arg() calls
+    // parse their format string each time, plain appends do not.
+    QString name = QLatin1String(base);
+    name += QLatin1Char('(');
+    name += QString::number(index);
+    name += QLatin1Char(')');
+    return name;
 }
 
 const std::vector<ControlSpec> &formControls()
