@@ -1,14 +1,14 @@
 // Start-up: the window, its load step, and the event loop until the window is closed.
 
 #include "form1.h"
+#include "startupimages.h"
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    app.setWindowIcon(QIcon(QStringLiteral(":/quorlex-config.svg")));
+    app.setWindowIcon(quorlex::windowIcon());
     quorlex::Form1 window;
     window.load();
     window.show();

@@ -17,7 +17,7 @@ install_missing() {
 
 # What building and running the tool needs.
 BUILD_PACKAGES=(build-essential cmake qt6-base-dev libgl-dev fonts-liberation libxcb-cursor0
-    qt6-qpa-plugins libqt6svg6)
+    qt6-qpa-plugins)
 
 # Configures and builds into build/ with all cores.
 build_project() {

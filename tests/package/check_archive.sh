@@ -80,6 +80,13 @@ check "icon is an SVG document" python3 -c '
 import sys, xml.etree.ElementTree as ET
 root = ET.parse(sys.argv[1]).getroot()
 sys.exit(0 if root.tag == "{http://www.w3.org/2000/svg}svg" else 1)' "$dir/quorlex-config.svg"
+# The window shows PNG renderings of the icon (packaging/render-icons.sh); they must be current.
+for size in 16 32 48 64; do
+    rsvg-convert -w "$size" -h "$size" "$dir/quorlex-config.svg" -o "$WORK/icon-$size.png"
+    check "window icon at $size px is the shipped SVG's rendering" \
+        test "$(compare -metric AE -fuzz 2% "$SOURCE/packaging/icons/quorlex-config-$size.png" \
+            "$WORK/icon-$size.png" null: 2>&1)" = 0
+done
 check "launcher passes desktop-file-validate" desktop-file-validate "$dir/quorlex-config.desktop"
 check "launcher is executable, as file managers require" test -x "$dir/quorlex-config.desktop"
 check "launcher names the icon" grep -qx 'Icon=quorlex-config' "$dir/quorlex-config.desktop"
