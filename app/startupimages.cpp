@@ -24,7 +24,7 @@ QImage readPng(const QString &path)
 QIcon windowIcon()
 {
     QIcon icon;
-    for (int size : {16, 32, 48, 64}) {
+    for (int size : {16, 32, 64, 128}) {
         const QImage image = readPng(QStringLiteral(":/icons/quorlex-config-%1.png").arg(size));
         if (!image.isNull())
             icon.addPixmap(QPixmap::fromImage(image));

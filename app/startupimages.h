@@ -7,7 +7,8 @@
 namespace quorlex
 {
 
-// The tool's icon, the packaged SVG rendered at 16, 32, 48 and 64 pixels.
+// The tool's icon: the packaged SVG rendered at 16, 32, 64 and 128 pixels, the sizes that an
+// X11 window is given.
 QIcon windowIcon();
 
 } // namespace quorlex

@@ -4,7 +4,7 @@
 # Run after changing quorlex-config.svg, and commit the PNGs (needs librsvg2-bin).
 set -euo pipefail
 HERE="$(cd "$(dirname "$0")" && pwd)"
-for size in 16 32 48 64; do
+for size in 16 32 64 128; do
     rsvg-convert -w "$size" -h "$size" "$HERE/quorlex-config.svg" \
         -o "$HERE/icons/quorlex-config-$size.png"
 done

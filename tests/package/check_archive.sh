@@ -81,7 +81,7 @@ import sys, xml.etree.ElementTree as ET
 root = ET.parse(sys.argv[1]).getroot()
 sys.exit(0 if root.tag == "{http://www.w3.org/2000/svg}svg" else 1)' "$dir/quorlex-config.svg"
 # The window shows PNG renderings of the icon (packaging/render-icons.sh); they must be current.
-for size in 16 32 48 64; do
+for size in 16 32 64 128; do
     rsvg-convert -w "$size" -h "$size" "$dir/quorlex-config.svg" -o "$WORK/icon-$size.png"
     check "window icon at $size px is the shipped SVG's rendering" \
         test "$(compare -metric AE -fuzz 2% "$SOURCE/packaging/icons/quorlex-config-$size.png" \
