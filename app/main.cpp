@@ -9,6 +9,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     app.setWindowIcon(quorlex::windowIcon());
+    quorlex::cacheGroupBoxFrame();
     quorlex::Form1 window;
     window.load();
     window.show();

@@ -11,4 +11,8 @@ namespace quorlex
 // X11 window is given.
 QIcon windowIcon();
 
+// Puts the picture that the Fusion style draws every group box frame from into the pixmap
+// cache, where the style's own QPixmap(path) then finds it.
+void cacheGroupBoxFrame();
+
 } // namespace quorlex
