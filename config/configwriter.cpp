@@ -3,7 +3,13 @@
 #include "filetext.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace quorlex
 {
@@ -76,6 +82,26 @@ void writeMessages(FileLines &out, ConfigRecord &record, const WriterHooks &hook
     }
 }
 
+// The new file takes the earlier one's place, so it takes its owner and group too where the
+// system allows it (always as root): a server that runs as another user and could read the
+// earlier file must be able to read the new one. The mode is kept by QSaveFile itself.
+void keepEarlierOwner(const QSaveFile &file, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat earlier;
+    if (::stat(QFile::encodeName(path).constData(), &earlier) != 0)
+        return;
+    if (::fchown(file.handle(), earlier.st_uid, earlier.st_gid) == 0)
+        return;
+    // Not allowed to give the file away: the group alone, which a member of it may set.
+    const int groupKept = ::fchown(file.handle(), uid_t(-1), earlier.st_gid);
+    Q_UNUSED(groupKept);
+#else
+    Q_UNUSED(file);
+    Q_UNUSED(path);
+#endif
+}
+
 } // namespace
 
 QString configFilePath(const QString &folder)
@@ -99,6 +125,7 @@ WriteResult writeConfigFile(ConfigRecord &record, const QString &folder, const W
         result.reason = file.errorString();
         return result;
     }
+    keepEarlierOwner(file, result.path);
 
     FileLines out;
     out.line(QStringLiteral("[WeaponBan]"));
