@@ -12,6 +12,20 @@ PAIRS="${1:-30}"
 source "$ROOT/scripts/packages.sh"
 install_missing "${BUILD_PACKAGES[@]}" xvfb pkg-config libxcb1-dev libxcb-damage0-dev
 
+xvfb=""
+runtime=""
+displayfile="$(mktemp)"
+cleanup() {
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    rm -rf "$displayfile" "$runtime"
+}
+trap cleanup EXIT
+# A desktop session always has one; without it Qt warns on every start.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    runtime="$(mktemp -d)"
+    export XDG_RUNTIME_DIR="$runtime"
+fi
+
 BUILD="$ROOT/build-bench"
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     -DQUORLEX_BUILD_BENCH=ON >/dev/null
@@ -29,11 +43,9 @@ echo
 echo "== 1. Start-up: exec to the window fully drawn, and to exit after a close request"
 echo "A = the tool, B = a bare Qt window of 987 x 622 with one button; one Xvfb (-noreset),"
 echo "run alternately. Targets: wall A/B at most 1.30, peak resident A at most B + 2 MiB."
-displayfile="$(mktemp)"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$displayfile" \
     >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -f "$displayfile"' EXIT
 for _ in $(seq 100); do
     [ -s "$displayfile" ] && break
     sleep 0.1
