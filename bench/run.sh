@@ -10,21 +10,27 @@ PAIRS="${1:-30}"
     exit 2
 }
 source "$ROOT/scripts/packages.sh"
-install_missing "${BUILD_PACKAGES[@]}" xvfb pkg-config libxcb1-dev libxcb-damage0-dev
+install_missing "${BUILD_PACKAGES[@]}" xvfb dbus pkg-config libxcb1-dev libxcb-damage0-dev
 
 xvfb=""
-runtime=""
+bus=""
+runtime="$(mktemp -d)"
 displayfile="$(mktemp)"
 cleanup() {
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    [ -n "$bus" ] && kill "$bus" 2>/dev/null
     rm -rf "$displayfile" "$runtime"
 }
 trap cleanup EXIT
-# A desktop session always has one; without it Qt warns on every start.
-if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
-    runtime="$(mktemp -d)"
-    export XDG_RUNTIME_DIR="$runtime"
-fi
+# The programs run as in a desktop session: a runtime folder and a session bus of their own.
+# Without a bus, every Qt program would start one through X11 (dbus-launch --autolaunch) that
+# outlives the run and changes what the next run finds.
+export XDG_RUNTIME_DIR="$runtime"
+chmod 700 "$runtime"
+bus_info="$(dbus-daemon --session --fork --print-address=1 --print-pid=1)"
+DBUS_SESSION_BUS_ADDRESS="$(echo "$bus_info" | sed -n 1p)"
+export DBUS_SESSION_BUS_ADDRESS
+bus="$(echo "$bus_info" | sed -n 2p)"
 
 BUILD="$ROOT/build-bench"
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
