@@ -42,9 +42,13 @@ QWidget *create(const ControlSpec &spec, QWidget *container)
         return button;
     }
     case ControlKind::TextBox: {
-        auto *edit = new QLineEdit(spec.caption, container);
+        // The text comes after construction: QLineEdit lays out a text given to its constructor
+        // in the application's default font before it takes the window's, and so loaded a
+        // second font with its fallback list at start-up only to throw the layout away.
+        auto *edit = new QLineEdit(container);
         // QLineEdit silently cuts text at 32767 characters by default; these boxes have no limit.
         edit->setMaxLength(std::numeric_limits<int>::max());
+        edit->setText(spec.caption);
         edit->setCursorPosition(0);
         return edit;
     }
