@@ -91,19 +91,28 @@ def select_level(s, row, level):
     s.wait_checked(button, True)
 
 
-def expect_boxes(s, title, texts):
-    """Dismisses the message boxes `title` that appear one after the other, checking that
-    their texts are `texts` in that order."""
+def expect_boxes(s, title, texts, how="OK"):
+    """Dismisses the message boxes `title` that appear one after the other (see
+    Session.dismiss for `how`), checking that their texts are `texts` in that order."""
     for text in texts:
         box = s.box(title)
         equal(box["text"], [text], f"text of the {title!r} box")
         check_plain_box(title, box)
-        s.dismiss(title, box)
+        s.dismiss(title, box, how)
 
 
 def check_plain_box(title, box):
     equal(list(box["buttons"]), ["OK"], f"buttons of the {title!r} box")
     equal(box["pictures"], [], f"pictures in the {title!r} box")
+
+
+ALPHABET = "abcdefghijklmnopqrstuvwxyz0123456789"
+
+
+def message_of(length, seed=""):
+    """A message of `length` characters, different for each `seed`."""
+    text = (seed + ALPHABET) * (length // len(ALPHABET) + 1)
+    return text[:length]
 
 
 def folder_entries(s, *extra):
@@ -234,15 +243,31 @@ def disabled_frames_take_no_input(session):
         equal(s.create(), tiered(s), "the file after input into disabled frames")
 
 
+@case("boxes")
+def boxes_dismissed_without_ok(session):
+    """Escape, or closing a box's window, counts as its OK: the IP banner stays off and the
+    writer goes on with the shortened message."""
+    long = message_of(250)
+    with session() as s:
+        for how in ("Escape", "close"):
+            s.click("chkSettings(0)")
+            expect_boxes(s, "Update", [UPDATE_TEXT], how)
+            s.wait_checked("chkSettings(0)", False)
+        s.paste("txtMessage(8)", long)
+        s.wait_text("txtMessage(8)", long)
+        s.paste("txtMessage(9)", long)
+        s.wait_text("txtMessage(9)", long)
+        s.click("Command1")
+        expect_boxes(s, "Warning", ["Message 9 too long!"], "Escape")
+        expect_boxes(s, "Warning", ["Message 10 too long!"], "close")
+        expected = s.expected("default")
+        for slot in (8, 9):
+            expected = with_line(expected, b"<%d>" % slot, b"<%d>" % slot + long[:196].encode())
+        data = wait_until("the file", lambda: os.path.exists(s.file) and s.read_file())
+        equal(data, expected, "the file after boxes dismissed without OK")
+
+
 # -- messages ---------------------------------------------------------------------------------
-
-ALPHABET = "abcdefghijklmnopqrstuvwxyz0123456789"
-
-
-def message_of(length, seed=""):
-    text = (seed + ALPHABET) * (length // len(ALPHABET) + 1)
-    return text[:length]
-
 
 @case("messages")
 def over_long_typed_message(session):

@@ -278,12 +278,13 @@ class Session:
         self.click(name)
         self.key("ctrl+a", "ctrl+v")
 
-    def close_window(self):
-        """Asks the window to close, as a window manager's close button does."""
+    def close_window(self, window=None):
+        """Asks the window (or the top-level X window `window`) to close, as a window
+        manager's close button does."""
         from Xlib import X, display as xdisplay, protocol
         connection = xdisplay.Display(self.env["DISPLAY"])
         try:
-            window = connection.create_resource_object("window", int(self.window))
+            window = connection.create_resource_object("window", int(window or self.window))
             protocols = connection.intern_atom("WM_PROTOCOLS")
             delete = connection.intern_atom("WM_DELETE_WINDOW")
             event = protocol.event.ClientMessage(window=window, client_type=protocols,
@@ -390,11 +391,11 @@ class Session:
     def box(self, title):
         """Waits for the message box `title`, a top-level window of its own; returns its text
         and its buttons' names and places."""
-        wait_until(f"the box {title!r} as a window", lambda: self.xdotool(
+        window = wait_until(f"the box {title!r} as a window", lambda: self.xdotool(
             "search", "--onlyvisible", "--name", f"^{title}$", check=False))
         nodes = wait_until(f"the box {title!r} in the accessibility tree",
                            lambda: title in self.windows() and self.nodes(title))
-        return self.box_content(nodes)
+        return dict(self.box_content(nodes), window=window.split()[0])
 
     @staticmethod
     def box_content(nodes):
@@ -405,11 +406,18 @@ class Session:
                 "pictures": [n for n in shown if n["role"] in ("icon", "image")
                              or (n["role"] == "label" and not n["name"])]}
 
-    def dismiss(self, title, box):
-        """Presses the box's OK button with the mouse and waits until that box is gone (another
-        box of the same title may follow it)."""
-        x, y, w, h = box["buttons"]["OK"]
-        self.click_at(*self.device_point(x + w // 2, y + h // 2))
+    def dismiss(self, title, box, how="OK"):
+        """Dismisses the box, by a click on its OK button, by Escape or by asking its window
+        to close, and waits until that box is gone (another box of the same title may follow
+        it)."""
+        if how == "OK":
+            x, y, w, h = box["buttons"]["OK"]
+            self.click_at(*self.device_point(x + w // 2, y + h // 2))
+        elif how == "Escape":
+            self.xdotool("windowfocus", "--sync", box["window"])
+            self.xdotool("key", "Escape")
+        else:
+            self.close_window(box["window"])
 
         def gone():
             if title not in self.windows():
