@@ -2,9 +2,10 @@
 
 Runs inside one test session's D-Bus session, as its own process: the accessibility library
 keeps one connection per process, and every session has its own bus. It answers one command
-per line on standard input with one JSON line on standard output:
+per line on standard input with one JSON line on standard output (null while the program is
+not on the bus, {"error": ...} when a call to it failed):
 
-  windows         the program's top-level windows: [{"role", "name"}, ...]
+  windows         the program's top-level windows: [{"role", "name", "description"}, ...]
   tree [NAME]     the program's tree, or only its top-level window NAME, as nested nodes
   at X Y          the innermost object at screen point X,Y, without its children
   focused         the object that has the focus now, with its parent's name
