@@ -8,7 +8,6 @@
 #include "modalboxes.h"
 
 #include <QCheckBox>
-#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -285,21 +284,6 @@ private Q_SLOTS:
         QCOMPARE(back, expected);
     }
 
-    void arrowKeys_moveTheSelectionWithinARow()
-    {
-        openForm();
-        click("chkUseTieredAdmin");
-        find("optDisable(7)")->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
-        QVERIFY(find<QRadioButton>("optIntermediate(7)")->isChecked());
-        QVERIFY(find<QRadioButton>("optDisable(8)")->isChecked());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("optDisable(8)"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("optIntermediate(7)"));
-    }
-
     void returnAndEscape_createNoFile_data()
     {
         QTest::addColumn<QString>("focus");
@@ -449,23 +433,6 @@ private Q_SLOTS:
         click("Command1");
         QCOMPARE(boxes.seen.size(), 2);
         QCOMPARE(writtenFile(), file);
-    }
-
-    void pastedLongText_isKeptWholeUntilCreate()
-    {
-        openForm();
-        const QString longText(40000, QLatin1Char('p'));
-        QApplication::clipboard()->setText(longText);
-        auto *box = find<QLineEdit>("txtMessage(9)");
-        box->setFocus();
-        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(box->text().size(), 40000);
-        auto *pass = find<QLineEdit>("txtPass(1)");
-        click("chkUseTieredAdmin");
-        pass->selectAll();
-        pass->setFocus();
-        QTest::keyClick(pass, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(pass->text(), longText);
     }
 
     void writeFailure_showsErrorAndTheWindowGoesOn()
