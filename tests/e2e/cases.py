@@ -202,8 +202,8 @@ def closing_writes_nothing_and_ends(session):
         s.click("chkWeapon(0)")
         s.wait_checked("chkWeapon(0)", True)
         s.close_window()
-        # With accessibility on, Qt leaves the accessibility bus at exit with calls that wait
-        # up to 25 s for an answer; a registry slowed by a loaded machine can take that long.
+        # That it ends is tested, not how fast: on a machine loaded by other X sessions the
+        # exit has once taken longer than the usual wait.
         wait_until("the program to end", lambda: s.app.poll() is not None, timeout=90)
         equal(s.app.returncode, 0, "exit status after closing the window")
         equal(folder_entries(s), [PROGRAM_NAME], "files in the program's folder")
