@@ -168,8 +168,8 @@ void Form1::command1Click()
     const WriteResult result = writeConfigFile(record, m_outputFolder, hooks);
     if (!result.ok) {
         showMessage(this, QStringLiteral("Error"),
-                    QStringLiteral("QUORLEX_CONFIG.txt could not be written to\n%1\n\n%2\n\n"
-                                   "Any earlier file there is unchanged.")
+                    QStringLiteral("The configuration file could not be written:\n%1\n\n%2\n\n"
+                                   "An earlier file of that name is left unchanged.")
                         .arg(result.path, result.reason));
     }
 }
