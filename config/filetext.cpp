@@ -101,9 +101,13 @@ QByteArray toFileBytes(QStringView text)
         return {};
     const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
     const int wideLen = int(text.size());
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide, wideLen, nullptr, 0, "?", nullptr);
+    // A system set to UTF-8 as its ANSI code page maps every character and refuses a
+    // replacement character: given one, the conversion fails and would write empty lines.
+    const UINT codePage = GetACP();
+    const char *unmapped = (codePage == CP_UTF8 || codePage == CP_UTF7) ? nullptr : "?";
+    const int size = WideCharToMultiByte(codePage, 0, wide, wideLen, nullptr, 0, unmapped, nullptr);
     QByteArray bytes(size, Qt::Uninitialized);
-    WideCharToMultiByte(CP_ACP, 0, wide, wideLen, bytes.data(), size, "?", nullptr);
+    WideCharToMultiByte(codePage, 0, wide, wideLen, bytes.data(), size, unmapped, nullptr);
     return bytes;
 #else
     QByteArray bytes;
