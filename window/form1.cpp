@@ -5,6 +5,7 @@
 #include "controltable.h"
 #include "messagebox.h"
 
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -37,6 +38,15 @@ QFont windowFont()
     return font;
 }
 
+// Qt presents a plain top-level widget to screen readers as an unnamed filler; the tool's only
+// window is presented as a window, so that its title is read when it takes the focus.
+QAccessibleInterface *windowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(Form1::staticMetaObject.className()) && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 template <typename T> T *Form1::control(const QString &name) const
@@ -48,6 +58,8 @@ Form1::Form1(QWidget *parent)
     : QWidget(parent),
       m_outputFolder(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()))
 {
+    static const bool accessibleAsWindow = (QAccessible::installFactory(windowAccessible), true);
+    Q_UNUSED(accessibleAsWindow);
     setObjectName(QLatin1String(kFormName));
     setWindowTitle(QLatin1String(kFormCaption));
     setFont(windowFont());

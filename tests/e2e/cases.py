@@ -599,8 +599,8 @@ def check_every_control(s):
     present but hidden."""
     nodes, scale = s.nodes(), s.a11y_scale
     window = nodes[0]
-    equal((window["name"], window["extents"][2:]),
-          (layout.CAPTION, [987 * scale, 622 * scale]), "window name and client size")
+    equal((window["role"], window["name"], window["extents"][2:]),
+          ("frame", layout.CAPTION, [987 * scale, 622 * scale]), "window role, name and size")
     problems = []
     for name, control in layout.CONTROLS.items():
         row = int(name.split("(")[1][:-1]) if "(" in name else None
