@@ -1,6 +1,7 @@
 #include "controlbuilder.h"
 
 #include "controltable.h"
+#include "levelbutton.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -35,7 +36,7 @@ QWidget *create(const ControlSpec &spec, QWidget *container)
         return box;
     }
     case ControlKind::OptionButton: {
-        auto *button = new QRadioButton(container);
+        auto *button = new LevelButton(container);
         button->setToolTip(spec.levelName);
         button->setAccessibleName(spec.levelName);
         button->setChecked(spec.state == 1);
