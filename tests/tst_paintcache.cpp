@@ -1,9 +1,8 @@
-// Option buttons and row frames that copy earlier renderings must leave exactly the pixels that
-// the style leaves for plain QRadioButtons and QGroupBoxes, in every state and at every scale.
+// Option buttons that copy earlier renderings must leave exactly the pixels that the style leaves
+// for plain QRadioButtons, in every state and at every scale.
 
 #include "levelbutton.h"
 #include "paintcache.h"
-#include "rowframe.h"
 
 #include <QGroupBox>
 #include <QRadioButton>
@@ -68,9 +67,9 @@ private slots:
     // First, while nothing is kept yet.
     void copiesAreMade()
     {
-        const auto copying = panel<RowFrame, LevelButton>();
+        const auto copying = panel<QGroupBox, LevelButton>();
         rendering(copying.get(), 1.0);
-        // Far fewer distinct renderings than the 25 buttons and 7 frames.
+        // Far fewer distinct renderings than the 25 buttons.
         QVERIFY(keptRenderings() > 0);
         QVERIFY(keptRenderings() < 20);
     }
@@ -90,13 +89,13 @@ private slots:
         QFETCH(qreal, pixelRatio);
         QFETCH(bool, keyboardFocus);
         const auto plain = panel<QGroupBox, QRadioButton>();
-        const auto copying = panel<RowFrame, LevelButton>();
+        const auto copying = panel<QGroupBox, LevelButton>();
         const std::size_t keptBefore = keptRenderings();
         QImage expected;
         QImage first;
         QImage second;
         renderings(plain.get(), pixelRatio, keyboardFocus, &expected, nullptr);
-        // Twice: the second time every button and frame can be a copy.
+        // Twice: the second time every button can be a copy.
         renderings(copying.get(), pixelRatio, keyboardFocus, &first, &second);
         QCOMPARE(first, expected);
         QCOMPARE(second, expected);

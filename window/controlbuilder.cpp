@@ -2,7 +2,6 @@
 
 #include "controltable.h"
 #include "levelbutton.h"
-#include "rowframe.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -23,8 +22,6 @@ QWidget *create(const ControlSpec &spec, QWidget *container)
 {
     switch (spec.kind) {
     case ControlKind::Frame:
-        if (spec.caption.isEmpty())
-            return new RowFrame(container);
         return new QGroupBox(spec.caption, container);
     case ControlKind::Label: {
         auto *label = new QLabel(spec.caption, container);
