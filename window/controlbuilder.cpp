@@ -1,7 +1,6 @@
 #include "controlbuilder.h"
 
 #include "controltable.h"
-#include "levelbutton.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -36,7 +35,7 @@ QWidget *create(const ControlSpec &spec, QWidget *container)
         return box;
     }
     case ControlKind::OptionButton: {
-        auto *button = new LevelButton(container);
+        auto *button = new QRadioButton(container);
         button->setToolTip(spec.levelName);
         button->setAccessibleName(spec.levelName);
         button->setChecked(spec.state == 1);
