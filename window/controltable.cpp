@@ -25,8 +25,6 @@ constexpr int kGridRowsPerColumn = 20;
 constexpr int kGridColumnLefts[] = {120, 2220, 4380};
 constexpr int kGridLineStep = 420;
 constexpr int kLevelButtonLefts[kAccessLevelCount] = {60, 300, 540, 780};
-constexpr const char *kLevelButtonNames[kAccessLevelCount] = {"optDisable", "optLow",
-                                                              "optIntermediate", "optFull"};
 
 const char kNote[] = "NOTE: Full access uses the password set in the serverdata file. If tiered "
                      "admin is not enabled the standard password set in serverdata is used.";

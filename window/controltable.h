@@ -31,6 +31,10 @@ inline constexpr int kFormHeightTwips = 9330;
 inline constexpr char kFormName[] = "Form1";
 inline constexpr char kFormCaption[] = "QUORLEX_CONFIG";
 
+// The option buttons of a command row, in level order: Disabled, Low, Intermediate, Full.
+inline constexpr const char *kLevelButtonNames[] = {"optDisable", "optLow", "optIntermediate",
+                                                    "optFull"};
+
 // "name(index)", the name of one member of a control array.
 QString arrayName(const char *base, int index);
 

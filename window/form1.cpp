@@ -80,13 +80,11 @@ Form1::Form1(QWidget *parent)
         m_txtPass[i] = control<QLineEdit>(arrayName("txtPass", i));
         control<QLabel>(arrayName("Label2", i))->setBuddy(m_txtPass[i]);
     }
-    static const char *const levelButtons[] = {"optDisable", "optLow", "optIntermediate",
-                                               "optFull"};
     for (int i = 0; i < kCommandRowCapacity; ++i) {
         m_lblCommand[i] = control<QLabel>(arrayName("lblCommand", i));
         m_fmeAdminLevel[i] = control<QGroupBox>(arrayName("fmeAdminLevel", i));
         for (int b = 0; b < kAccessLevelCount; ++b)
-            m_levels[i][b] = control<QRadioButton>(arrayName(levelButtons[b], i));
+            m_levels[i][b] = control<QRadioButton>(arrayName(kLevelButtonNames[b], i));
     }
     m_chkUseTieredAdmin = control<QCheckBox>(QStringLiteral("chkUseTieredAdmin"));
     m_txtFrequency = control<QLineEdit>(QStringLiteral("txtFrequency"));
