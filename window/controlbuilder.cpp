@@ -62,8 +62,8 @@ QWidget *create(const ControlSpec &spec, QWidget *container)
     return nullptr;
 }
 
-} // namespace
-
+// Gives the selected option button of its row the only Tab stop of the row, so that Tab lands
+// on the selected level rather than on the first button.
 void keepTabStopOnSelection(QWidget *optionButton)
 {
     auto *button = static_cast<QRadioButton *>(optionButton);
@@ -77,6 +77,8 @@ void keepTabStopOnSelection(QWidget *optionButton)
     QObject::connect(button, &QRadioButton::toggled, button, update);
     button->setFocusPolicy(button->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
 }
+
+} // namespace
 
 QHash<QString, QWidget *> buildControls(QWidget *form)
 {
