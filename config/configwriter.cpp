@@ -6,7 +6,12 @@
 #include <QFile>
 #include <QSaveFile>
 
-#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -102,6 +107,19 @@ void keepEarlierOwner(const QSaveFile &file, const QString &path)
 #endif
 }
 
+// QSaveFile::commit() syncs the new file but ignores the result, and a file system that reports a
+// full disk or quota only then (network file systems do) would see the earlier file replaced by
+// a short one. Returns the system's reason, empty on success.
+QString syncToDisk(const QSaveFile &file)
+{
+#ifdef Q_OS_WIN
+    const bool synced = ::_commit(file.handle()) == 0;
+#else
+    const bool synced = ::fsync(file.handle()) == 0;
+#endif
+    return synced ? QString() : QString::fromLocal8Bit(std::strerror(errno));
+}
+
 } // namespace
 
 QString configFilePath(const QString &folder)
@@ -154,8 +172,11 @@ WriteResult writeConfigFile(ConfigRecord &record, const QString &folder, const W
     // A full disk may only show at flush; QSaveFile::commit() alone can report success for an
     // empty file then, so every step is checked and the new file dropped on any failure.
     const QByteArray &bytes = out.bytes();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    if (file.write(bytes) != bytes.size() || !file.flush())
         result.reason = file.errorString();
+    else
+        result.reason = syncToDisk(file);
+    if (!result.reason.isEmpty()) {
         file.cancelWriting();
         file.commit();
         return result;
