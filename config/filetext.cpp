@@ -19,9 +19,11 @@ char32_t nextCharacter(QStringView text, qsizetype &i)
     return first.unicode();
 }
 
-bool breaksLine(char32_t c)
+// Control characters (C0, DEL, C1) and the Unicode line and paragraph separators: none of them
+// is text the module can show, and several end a line for one reader or another.
+bool isControlOrBreak(char32_t c)
 {
-    return c < 0x20 || c == 0x85 || c == 0x2028 || c == 0x2029;
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
 }
 
 #ifndef Q_OS_WIN
@@ -49,13 +51,28 @@ QString writtenForm(QStringView text)
 {
     QString out = text.toString().normalized(QString::NormalizationForm_C);
     for (QChar &ch : out) {
-        if (breaksLine(ch.unicode()))
+        if (isControlOrBreak(ch.unicode()))
             ch = QLatin1Char(' ');
     }
     return out;
 }
 
-LimitedText writtenFormLimited(QStringView text, qsizetype limit)
+namespace
+{
+// The module reads one byte per character, so a line's limit is a limit on its bytes too. Where
+// the ANSI code page takes several bytes for one character (UTF-8, the East Asian double-byte
+// pages), whole characters are dropped from the end until the bytes fit; elsewhere every
+// character is one byte and nothing changes.
+LimitedText withinBytes(LimitedText limited, qsizetype limit)
+{
+    while (toFileBytes(limited.text).size() > limit) {
+        limited.text = leftCharacters(limited.text, characterCount(limited.text) - 1);
+        limited.cut = true;
+    }
+    return limited;
+}
+
+LimitedText withinCharacters(QStringView text, qsizetype limit)
 {
     // Composition never reaches across a plain ASCII character: it has combining class 0 and is
     // never the second half of a composed pair. So the written form of the text before one is
@@ -76,6 +93,12 @@ LimitedText writtenFormLimited(QStringView text, qsizetype limit)
     if (characterCount(whole) <= limit)
         return {whole, false};
     return {leftCharacters(whole, limit), true};
+}
+} // namespace
+
+LimitedText writtenFormLimited(QStringView text, qsizetype limit)
+{
+    return withinBytes(withinCharacters(text, limit), limit);
 }
 
 qsizetype characterCount(QStringView text)

@@ -10,12 +10,14 @@
 namespace quorlex
 {
 
-// The text as the file will hold it: composed to NFC, and every character that could end or
-// split a line (C0 controls, NEL, LINE SEPARATOR, PARAGRAPH SEPARATOR) turned into one blank.
+// The text as the file will hold it: composed to NFC, and every control character (C0, DEL,
+// C1) and LINE and PARAGRAPH SEPARATOR turned into one blank, so that no value can end or split
+// its line.
 QString writtenForm(QStringView text);
 
-// The written form of `text` cut to its first `limit` characters; `cut` tells whether anything
-// was cut off. For a long text only as much is composed as the cut needs.
+// The written form of `text` cut to its first `limit` characters, and further, by whole
+// characters, until its 8-bit form is at most `limit` bytes; `cut` tells whether anything was
+// cut off. For a long text only as much is composed as the cut needs.
 struct LimitedText {
     QString text;
     bool cut = false;
