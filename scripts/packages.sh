@@ -16,7 +16,7 @@ install_missing() {
 }
 
 # What building and running the tool needs.
-BUILD_PACKAGES=(build-essential cmake qt6-base-dev libgl-dev fonts-liberation libxcb-cursor0
+BUILD_PACKAGES=(build-essential cmake qt6-base-dev libgl-dev libxcb-cursor0
     qt6-qpa-plugins)
 
 # Configures and builds into build/ with all cores.

@@ -1,0 +1,208 @@
+// What the module reads: the bytes of the file for a record, the 196-character rule with its
+// warning, and an earlier file that survives every write that fails. Every expectation is the
+// default file (tests/data) changed where the record was changed.
+
+#include "configwriter.h"
+#include "golden.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace quorlex;
+using Edit = std::function<void(ConfigRecord &)>;
+Q_DECLARE_METATYPE(Edit)
+
+namespace
+{
+Edit levels(std::map<int, AccessLevel> rows)
+{
+    return [rows](ConfigRecord &r) {
+        r.useTieredAdmin = true;
+        for (auto [row, level] : rows)
+            r.commands[row].level = level;
+    };
+}
+} // namespace
+
+class TestWriter : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QStringList m_events;
+
+    WriteResult write(ConfigRecord &record, const QString &folder)
+    {
+        return writeConfigFile(
+            record, folder,
+            {[this](const QString &title, const QString &text) { m_events << title + ": " + text; },
+             [this](int slot, const QString &text) {
+                 m_events << QStringLiteral("slot %1: %2").arg(slot).arg(text);
+             }});
+    }
+    QByteArray written(ConfigRecord &record)
+    {
+        const WriteResult result = write(record, m_dir.path());
+        return result.ok ? readFile(m_dir.filePath(kConfigFileName)) : result.reason.toUtf8();
+    }
+
+private Q_SLOTS:
+    void init() { m_events.clear(); }
+
+    void file_data()
+    {
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<QByteArray>("expected");
+        using L = AccessLevel;
+        const auto frequency = [](const char *typed) {
+            return Edit(
+                [typed](ConfigRecord &r) { r.messageFrequency = QString::fromUtf8(typed); });
+        };
+        const auto message = [](const QString &text) {
+            return Edit([text](ConfigRecord &r) { r.messages[5] = text; });
+        };
+        QTest::newRow("defaults") << Edit([](ConfigRecord &) {}) << golden();
+        QTest::newRow("flags by index") << Edit([](ConfigRecord &r) {
+            r.weaponBan[0] = r.settings[3] = true;
+            r.grenadeBan[4] = false;
+        })
+                                        << golden("shotgun=0", "shotgun=1")
+                                               .replace("spider=1", "spider=0")
+                                               .replace("adminpeep=0", "adminpeep=1");
+        QTest::newRow("tiered, all Disabled") << levels({}) << tiered("");
+        QTest::newRow("levels in catalogue order, hidden rows never")
+            << levels({{40, L::Low}, {15, L::Intermediate}, {0, L::Full}, {59, L::Full}})
+            << tiered("addmsg=3\r\nkick=2\r\nweaponban=1\r\n");
+        QTest::newRow("tiered off leaves passwords and levels out") << Edit([](ConfigRecord &r) {
+            levels({{15, L::Full}})(r);
+            r.useTieredAdmin = false;
+        }) << golden();
+        QTest::newRow("empty passwords, pasted lines") << Edit([](ConfigRecord &r) {
+            r.useTieredAdmin = true;
+            r.passwords = {QString(), QStringLiteral("x\r\n[Commands]\nkick=3")};
+        }) << tiered("", "", "x  [Commands] kick=3");
+        for (const char *number : {"30", " 30", "-4 ", "+007", "99999999999"})
+            QTest::addRow("frequency '%s' as typed", number)
+                << frequency(number) << golden("frequency=2", "frequency=" + QByteArray(number));
+        for (const char *text : {"", "   ", "often", "3x", "2.5", "1 2", "-"})
+            QTest::addRow("frequency '%s' is 2", text) << frequency(text) << golden();
+        QTest::newRow("controls and separators become blanks")
+            << message(QStringLiteral("a\r\nb\tc\0d\u007Fe\u0085f\u0081g\u2028h\u2029i"))
+            << golden("<5>", "<5>a  b c d e f g h i");
+        QTest::newRow("Windows-1252 after NFC, ? for unmapped")
+            << message(QStringLiteral("Grüße €„…™Ÿ e\u0301 Ω中😀"))
+            << golden("<5>", "<5>Gr\xFC\xDF"
+                             "e \x80\x84\x85\x99\x9F \xE9 ???");
+    }
+    void file()
+    {
+        QFETCH(Edit, edit);
+        QFETCH(QByteArray, expected);
+        ConfigRecord record;
+        edit(record);
+        QCOMPARE(written(record), expected);
+        QVERIFY(m_events.isEmpty());
+    }
+
+    void messageLimit_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("shortened"); // as the window is told, when warned
+        const QString a195(195, QLatin1Char('a'));
+        const QString smile = QString::fromUcs4(U"\U0001F600");
+        QTest::newRow("196 whole") << a195 + 'a' << QByteArray(196, 'a') << QString();
+        QTest::newRow("197 cut") << a195 + "ab" << QByteArray(196, 'a') << a195 + 'a';
+        QTest::newRow("code points, not units")
+            << smile.repeated(196) << QByteArray(196, '?') << QString();
+        QTest::newRow("pair never split")
+            << a195 + smile + smile << QByteArray(195, 'a') + "?" << a195 + smile;
+        QTest::newRow("counted after NFC")
+            << QStringLiteral("e\u0301").repeated(196) << QByteArray(196, '\xE9') << QString();
+    }
+    void messageLimit()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, line);
+        QFETCH(QString, shortened);
+        ConfigRecord record;
+        record.messages[3] = text;
+        const QByteArray expected = golden("<3>\r\n", "<3>" + line + "\r\n");
+        QCOMPARE(written(record), expected);
+        const QStringList warning{"Warning: Message 4 too long!", "slot 3: " + shortened};
+        QCOMPARE(m_events, shortened.isEmpty() ? QStringList() : warning);
+        m_events.clear();
+        QCOMPARE(written(record), expected);
+        QVERIFY2(m_events.isEmpty(), "the shortened text is kept, so no second warning");
+    }
+
+    void failedWrite_keepsEarlierFile_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("missing folder") << "missing";
+        QTest::newRow("directory in the file's place") << "directory";
+        QTest::newRow("disk full during the write") << "full";
+    }
+    void failedWrite_keepsEarlierFile()
+    {
+        QFETCH(QString, failure);
+        QTemporaryDir dir;
+        QString folder = dir.path();
+        const QString path = dir.filePath(kConfigFileName);
+        ConfigRecord record;
+        if (failure == "missing")
+            folder = dir.filePath("missing");
+        else if (failure == "directory")
+            QVERIFY(QDir().mkdir(path));
+        else
+            QVERIFY(write(record, folder).ok);
+        const QByteArray earlier = readFile(path);
+        const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+
+        // A file-size limit fails the write the way a full disk does, past the first buffer.
+        rlimit unlimited{};
+        getrlimit(RLIMIT_FSIZE, &unlimited);
+        rlimit small = unlimited;
+        small.rlim_cur = failure == "full" ? 100 : unlimited.rlim_cur;
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        record.useTieredAdmin = true;
+        const WriteResult result = write(record, folder);
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+
+        QVERIFY(!result.ok);
+        QVERIFY(!result.reason.isEmpty());
+        QCOMPARE(readFile(path), earlier);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), entries);
+    }
+
+    void replace_keepsOwnerGroupAndMode()
+    {
+        if (geteuid() != 0)
+            QSKIP("needs root to give the earlier file another owner");
+        const QString path = m_dir.filePath(kConfigFileName);
+        QFile earlier(path);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+        earlier.close();
+        QCOMPARE(chown(QFile::encodeName(path), 4321, 8765), 0);
+        QCOMPARE(chmod(QFile::encodeName(path), 0640), 0);
+        ConfigRecord record;
+        // The folder with a separator at its end, as a drive's root is reported.
+        const WriteResult result = write(record, m_dir.path() + QDir::separator());
+        QVERIFY(result.path.endsWith("//QUORLEX_CONFIG.txt"));
+        QCOMPARE(readFile(path), golden());
+        struct stat st;
+        QCOMPARE(stat(QFile::encodeName(path), &st), 0);
+        QCOMPARE(st.st_uid, 4321u);
+        QCOMPARE(st.st_gid, 8765u);
+        QCOMPARE(st.st_mode & 0777, 0640u);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWriter)
+#include "tst_writer.moc"
