@@ -6,6 +6,9 @@
 # request. Each step is checked through the file it writes beside the program.
 #
 #   drive.py linux ARCHIVE.tar.gz          drive.py wine ARCHIVE.zip [--codepage 932]
+#
+# QUORLEX_SCREENSHOT=file.png saves the window as first drawn (docs/ holds such pictures).
+import glob
 import os
 import re
 import shlex
@@ -15,188 +18,165 @@ import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-GOLDEN = open(os.path.join(HERE, "..", "data", "QUORLEX_CONFIG.txt"), "rb").read()
-TWIPS_PER_PIXEL = 15
-# Centres of the controls clicked, in twips from the window's client area: the containers'
-# corners added up, then half of the control's own size.
-PLACES = {
-    "Create Config File": [(6660, 7080), (1515, 315)],
-    "Use External IP Banner": [(5820, 60), (120, 300), (2055, 255)],
-    "Use Tiered Admin?": [(8220, 120), (1695, 255)],
-    "kick: Intermediate": [(8220, 420), (1140, 6600), (540, 180), (195, 195)],
-    **{f"message {k + 1}": [(60, 3660), (60, 240 + 300 * k), (7935, 285)] for k in range(10)},
-}
+GOLDEN = open(os.path.join(os.path.dirname(__file__), "../data/QUORLEX_CONFIG.txt"), "rb").read()
+TIERED = (b"UseTieredAdmin=1\r\n\r\n\r\n[Password]\r\nL1Pass=greenharbor\r\n"
+          b"L2Pass=silvermountainrivers\r\n\r\n\r\n[Commands]\r\nkick=2\r\n")
+# The controls clicked: the corners of their containers, in twips from the window's client area,
+# added up, then the control's own size, whose middle is clicked.
+PLACES = {"Create Config File": [(6660, 7080), (1515, 315)],
+          "Use External IP Banner": [(5820, 60), (120, 300), (2055, 255)],
+          "Use Tiered Admin?": [(8220, 120), (1695, 255)],
+          "kick: Intermediate": [(8220, 420), (1140, 6600), (540, 180), (195, 195)],
+          "message 3": [(60, 3660), (60, 840), (7935, 285)],
+          "message 4": [(60, 3660), (60, 1140), (7935, 285)]}
 
 
-def run(*args, **kwargs):
-    return subprocess.run(args, check=True, capture_output=True, text=True, **kwargs).stdout
+def run(*args, check=True):
+    return subprocess.run(args, env=env, check=check, capture_output=True, text=True).stdout
+
+
+def check(ok, what):
+    print("ok:" if ok else "FAIL:", what)
+    ok or sys.exit(1)
 
 
 def wait(what, probe, timeout=60):
     deadline = time.monotonic() + timeout
     while not (value := probe()):
         if time.monotonic() > deadline:
-            sys.exit(f"FAIL: no {what} after {timeout} s")
+            check(False, f"no {what} within {timeout} s")
         time.sleep(0.1)
     return value
 
 
-class Session:
-    def __init__(self, kind, archive, codepage):
-        self.tmp = tempfile.mkdtemp(prefix="quorlex-e2e-")
-        self.folder = os.path.join(self.tmp, "Game Server ü")
-        self.file = os.path.join(self.folder, "QUORLEX_CONFIG.txt")
-        os.makedirs(self.folder)
-        tool = ["unzip", "-q", archive, "-d"] if kind == "wine" else ["tar", "-xf", archive, "-C"]
-        run(*tool, self.folder)
-        (top,) = os.listdir(self.folder)
-        for name in os.listdir(os.path.join(self.folder, top)):
-            os.rename(os.path.join(self.folder, top, name), os.path.join(self.folder, name))
-        os.rmdir(os.path.join(self.folder, top))
-        self.kind, self.codepage, self.app = kind, codepage, None
+def find(title):
+    found = run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$", check=False)
+    return found.split()[0] if found else None
 
-    def start(self):
-        read, write = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
-                                      "1280x1024x24", "-dpi", "96", "-nolisten", "tcp"],
-                                     pass_fds=[write], stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL)
-        os.close(write)
-        self.env = dict(os.environ, DISPLAY=":" + os.fdopen(read).readline().strip())
-        if self.kind == "wine":
-            self.start_wine(self.codepage)
-        else:
-            self.start_linux()
-        self.window = wait("window", lambda: self.find("QUORLEX_CONFIG"))
 
-    def start_linux(self):
-        # The launcher's Exec line, unescaped as a desktop entry's string and then as its quoted
+def click(place):
+    *corners, size = PLACES[place]
+    x, y = (sum(c[i] for c in corners) + size[i] // 2 for i in (0, 1))
+    run("xdotool", "mousemove", "--window", window, str(x // 15), str(y // 15), "click", "1")
+
+
+def paste(place, text):
+    subprocess.run(["xclip", "-selection", "clipboard"], input=text.encode(), env=env,
+                   stderr=subprocess.DEVNULL, check=True)
+    click(place)
+    run("xdotool", "key", "ctrl+a", "ctrl+v")
+
+
+def answer(title):
+    run("xdotool", "windowfocus", "--sync", wait(f'"{title}" box', lambda: find(title)),
+        "key", "Return")
+    wait(f'"{title}" box closed', lambda: not find(title))
+
+
+def create(expected, box=None):
+    click("Create Config File")
+    if box:
+        answer(box)
+    wait("the file as expected", lambda: read() == expected, timeout=15)
+    if find("Warning"):
+        check(False, "a warning beyond those expected")
+
+
+def read():
+    return open(file, "rb").read() if os.path.isfile(file) else None
+
+
+def close():
+    from Xlib import X, display, protocol
+    screen = display.Display(env["DISPLAY"])
+    atom = screen.intern_atom
+    screen.create_resource_object("window", int(window)).send_event(protocol.event.ClientMessage(
+        window=int(window), client_type=atom("WM_PROTOCOLS"),
+        data=(32, [atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])))
+    screen.flush()
+    return app.wait(60)
+
+
+def start(kind, codepage):
+    if kind == "linux":
+        # The launcher's Exec line, unescaped as a desktop entry's string and then as quoted
         # arguments, with %k the launcher's own path.
-        launcher = os.path.join(self.folder, "quorlex-config.desktop")
-        exec_line = re.search(r"^Exec=(.*)$", open(launcher).read(), re.M)[1]
-        exec_line = re.sub(r"\\([$`])", r"\1", exec_line.replace("\\\\", "\\"))
-        args = [launcher if a == "%k" else a for a in shlex.split(exec_line)]
-        self.app = subprocess.Popen(args, cwd=self.tmp, env=self.env)
-
-    def start_wine(self, codepage):
-        self.env.update(WINEPREFIX=os.path.join(self.tmp, "wine"), WINEDEBUG="-all,err+module",
-                        WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="C.UTF-8")
-        if codepage == "932":
-            # Wine takes the ANSI code page from the locale; this one is built for the run only.
-            locales = os.path.join(self.tmp, "locales")
-            os.makedirs(locales)
-            subprocess.run(["localedef", "-i", "ja_JP", "-f", "UTF-8",
-                            os.path.join(locales, "ja_JP.UTF-8")], check=False)
-            self.env.update(LOCPATH=locales, LC_ALL="ja_JP.UTF-8")
-        run("wineboot", "-i", env=self.env)
-        run("sh", "-c", 'cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"',
-            env=self.env)
-        acp = run("wine", "reg", "query", r"HKLM\System\CurrentControlSet\Control\Nls\CodePage",
-                  "/v", "ACP", env=self.env)
-        print("ANSI code page of this run:", acp.split()[-1])
-        self.app = subprocess.Popen(["wine", os.path.join(self.folder, "quorlex-config.exe")],
-                                    cwd=self.tmp, env=self.env)
-
-    def find(self, title):
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                               env=self.env, capture_output=True, text=True).stdout.split()
-        return found[0] if found else None
-
-    def click(self, place):
-        corners = PLACES[place]
-        x = sum(c[0] for c in corners[:-1]) + corners[-1][0] // 2
-        y = sum(c[1] for c in corners[:-1]) + corners[-1][1] // 2
-        run("xdotool", "mousemove", "--window", self.window, str(x // TWIPS_PER_PIXEL),
-            str(y // TWIPS_PER_PIXEL), "click", "1", env=self.env)
-
-    def paste(self, place, text):
-        subprocess.run(["xclip", "-selection", "clipboard"], input=text.encode(), env=self.env,
-                       stderr=subprocess.DEVNULL, check=True)
-        self.click(place)
-        run("xdotool", "key", "ctrl+a", "ctrl+v", env=self.env)
-
-    def answer(self, title):
-        box = wait(f'"{title}" box', lambda: self.find(title))
-        run("xdotool", "windowfocus", "--sync", box, "key", "Return", env=self.env)
-        wait(f'"{title}" box to close', lambda: not self.find(title))
-
-    def create(self, expected, box=None):
-        self.click("Create Config File")
-        if box:
-            self.answer(box)
-        wait("file as expected", lambda: self.read() == expected, timeout=15)
-        if self.find("Warning"):
-            check(False, "no warning beyond the expected")
-
-    def read(self):
-        return open(self.file, "rb").read() if os.path.isfile(self.file) else None
-
-    def close(self):
-        from Xlib import X, display, protocol
-        screen = display.Display(self.env["DISPLAY"])
-        window = screen.create_resource_object("window", int(self.window))
-        atom = screen.intern_atom
-        window.send_event(protocol.event.ClientMessage(
-            window=window, client_type=atom("WM_PROTOCOLS"),
-            data=(32, [atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])))
-        screen.flush()
-        return self.app.wait(60)
+        launcher = os.path.join(folder, "quorlex-config.desktop")
+        line = re.search(r"^Exec=(.*)$", open(launcher).read(), re.M)[1]
+        line = re.sub(r"\\([$`])", r"\1", line.replace("\\\\", "\\"))
+        return [launcher if arg == "%k" else arg for arg in shlex.split(line)]
+    env.update(WINEPREFIX=os.path.join(tmp, "wine"), WINEDEBUG="-all,err+module",
+               WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="C.UTF-8")
+    if codepage == "932":
+        # Wine takes the ANSI code page from the locale, built here for this run only.
+        env.update(LOCPATH=tmp, LC_ALL="ja_JP.UTF-8")
+        run("localedef", "-i", "ja_JP", "-f", "UTF-8", os.path.join(tmp, "ja_JP.UTF-8"))
+    run("wineboot", "-i")
+    # Debian's wine does not load its own fonts.
+    run("sh", "-c", 'cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"')
+    acp = run("wine", "reg", "query", r"HKLM\System\CurrentControlSet\Control\Nls\CodePage",
+             "/v", "ACP").split()[-1]
+    print("ANSI code page of this run:", acp)
+    return ["wine", os.path.join(folder, "quorlex-config.exe")]
 
 
-def check(ok, what):
-    print(("ok: " if ok else "FAIL: ") + what)
-    if not ok:
-        sys.exit(1)
-
-
-def main(kind, archive, codepage="1252"):
-    s = Session(kind, os.path.abspath(archive), codepage)
-    try:
-        s.start()
-        if os.environ.get("QUORLEX_SCREENSHOT"):  # the window as drawn, for docs/
-            time.sleep(2)
-            run("import", "-window", s.window, os.environ["QUORLEX_SCREENSHOT"], env=s.env)
-        if codepage == "932":
-            # 100 characters, 200 bytes in code page 932: cut to 196 bytes by whole characters.
-            s.paste("message 3", "日" * 100)
-            s.create(GOLDEN.replace(b"<2>", b"<2>" + "日".encode("cp932") * 98), box="Warning")
-            return check(s.close() == 0, "closed with status 0")
-        s.create(GOLDEN)
-        check(not os.path.exists(os.path.join(s.tmp, "QUORLEX_CONFIG.txt")),
-              "the default file written beside the program, not in the working folder")
-        s.click("Use External IP Banner")
-        s.answer("Update")
-        s.paste("message 3", "Grüße €")
-        s.paste("message 4", "x" * 197)
-        s.click("Use Tiered Admin?")
-        s.click("kick: Intermediate")
-        expected = (GOLDEN.replace(b"<2>", b"<2>Gr\xfc\xdfe \x80")
-                    .replace(b"<3>", b"<3>" + b"x" * 196)
-                    .replace(b"UseTieredAdmin=0\r\n", b"UseTieredAdmin=1\r\n\r\n\r\n[Password]\r\n"
-                             b"L1Pass=greenharbor\r\nL2Pass=silvermountainrivers\r\n\r\n\r\n"
-                             b"[Commands]\r\nkick=2\r\n"))
-        s.create(expected, box="Warning")
-        check(True, 'IP banner refused ("Update"); "Grüße €" as 47 72 FC DF 65 20 80; '
-              '197 characters warned and cut; kick=2')
-        os.remove(s.file)
-        os.mkdir(s.file)
-        s.click("Create Config File")
-        s.answer("Error")
-        os.rmdir(s.file)
-        s.create(expected)
-        check(True, 'a directory in the file\'s place gives "Error", then the program goes on')
-        before = os.stat(s.file).st_mtime_ns
-        check(s.close() == 0 and os.stat(s.file).st_mtime_ns == before and s.read() == expected,
-              "closing the window writes nothing and ends with status 0")
-    finally:
-        if s.app:
-            s.app.kill()
-        if kind == "wine":
-            subprocess.run(["wineserver", "-k"], env=s.env)
-        s.xvfb.kill()
-        shutil.rmtree(s.tmp, ignore_errors=True)
+def scenario(codepage):
+    if codepage == "932":
+        # 100 characters, 200 bytes in code page 932: cut to 196 bytes by whole characters.
+        paste("message 3", "日" * 100)
+        create(GOLDEN.replace(b"<2>", b"<2>" + "日".encode("cp932") * 98), box="Warning")
+        return check(close() == 0, "98 of 100 double-byte characters kept, closed with 0")
+    create(GOLDEN)
+    check(not os.path.exists(os.path.join(tmp, "QUORLEX_CONFIG.txt")),
+          "the default file written beside the program, not in the working folder")
+    click("Use External IP Banner")
+    answer("Update")
+    paste("message 3", "Grüße €")
+    paste("message 4", "x" * 197)
+    click("Use Tiered Admin?")
+    click("kick: Intermediate")
+    expected = (GOLDEN.replace(b"<2>", b"<2>Gr\xfc\xdfe \x80").replace(b"<3>", b"<3>" + b"x" * 196)
+                .replace(b"UseTieredAdmin=0\r\n", TIERED))
+    create(expected, box="Warning")
+    os.remove(file)
+    os.mkdir(file)
+    click("Create Config File")
+    answer("Error")
+    os.rmdir(file)
+    create(expected)
+    check(True, 'IP banner refused ("Update"); "Grüße €" as 47 72 FC DF 65 20 80; 197 characters '
+          'warned and cut; kick=2; a directory in the file\'s place: "Error", then written')
+    before = os.stat(file).st_mtime_ns
+    check(close() == 0 and os.stat(file).st_mtime_ns == before and read() == expected,
+          "closing the window writes nothing and ends with status 0")
 
 
 if __name__ == "__main__":
-    main(*[a for a in sys.argv[1:] if a != "--codepage"])
+    kind, archive = sys.argv[1:3]
+    codepage = sys.argv[4] if sys.argv[3:4] == ["--codepage"] else "1252"
+    tmp = tempfile.mkdtemp(prefix="quorlex-e2e-")
+    folder, env = os.path.join(tmp, "Game Server ü"), dict(os.environ)
+    file = os.path.join(folder, "QUORLEX_CONFIG.txt")
+    shutil.unpack_archive(archive, tmp)
+    os.rename(glob.glob(os.path.join(tmp, "quorlex-config-*"))[0], folder)
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                            "-dpi", "96", "-nolisten", "tcp"], pass_fds=[write_end],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    env["DISPLAY"] = ":" + os.fdopen(read_end).readline().strip()
+    app = None
+    try:
+        app = subprocess.Popen(start(kind, codepage), cwd=tmp, env=env)
+        window = wait("program's window", lambda: find("QUORLEX_CONFIG"))
+        if os.environ.get("QUORLEX_SCREENSHOT"):
+            time.sleep(2)
+            run("import", "-window", window, os.environ["QUORLEX_SCREENSHOT"])
+        scenario(codepage)
+    finally:
+        if app:
+            app.kill()
+        if kind == "wine":
+            subprocess.run(["wineserver", "-k"], env=env)
+        xvfb.kill()
+        shutil.rmtree(tmp, ignore_errors=True)

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Cross-builds Qt's base module (Core, Gui, Widgets and the Windows plugins) for 64-bit Windows
+# from Debian's own qt6-base source package, its patches applied, the same version as the host's
+# Qt, whose tools (moc, rcc, uic) the build uses. The result goes into a cache folder named for
+# that version and the options below and is reused from then on; the folder is printed last.
+# Needs: dpkg-dev, mingw-w64 (posix), cmake, ninja-build, perl, qt6-base-dev.
+set -euo pipefail
+HERE="$(cd "$(dirname "$0")" && pwd)"
+CACHE="${QUORLEX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quorlex-config}"
+VERSION="$(dpkg-query -W -f='${source:Version}' qt6-base-dev)"
+
+# Only what a Widgets program needs. Debian's tarball lacks wintab (hence no tablet events);
+# -no-opengl is INPUT_opengl=no (FEATURE_opengl=OFF leaves dynamic GL on); without Direct2D the
+# DirectWrite font database does not link, and the default GDI one is used anyway.
+OPTIONS=(
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
+    -DINPUT_opengl=no -DFEATURE_tabletevent=OFF -DFEATURE_vulkan=OFF -DFEATURE_direct2d=OFF
+    -DFEATURE_directwrite3=OFF
+    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_testlib=OFF
+    -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF
+    -DFEATURE_androiddeployqt=OFF -DFEATURE_icu=OFF -DFEATURE_zstd=OFF -DFEATURE_freetype=OFF
+    -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_ico=OFF -DFEATURE_pdf=OFF
+    -DFEATURE_textmarkdownreader=OFF -DFEATURE_textmarkdownwriter=OFF -DFEATURE_textodfwriter=OFF
+    -DFEATURE_sessionmanager=OFF
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_pcre2=OFF
+    -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_doubleconversion=OFF
+)
+KEY="$( (echo "$VERSION"; printf '%s\n' "${OPTIONS[@]}"; cat "$HERE/mingw-w64.cmake") |
+    sha256sum | cut -c1-12)"
+PREFIX="$CACHE/qt-$VERSION-mingw-w64-$KEY"
+if [ -f "$PREFIX/.complete" ]; then
+    echo "$PREFIX"
+    exit 0
+fi
+
+WORK="$CACHE/work-$KEY"
+rm -rf "$WORK" "$PREFIX"
+mkdir -p "$WORK/apt/lists/partial" "$WORK/apt/cache/archives/partial"
+# The source needs a deb-src entry. apt runs on lists and a cache of its own here, so that the
+# machine's own package lists stay as they are.
+cat >"$WORK/apt/sources.list" <<LIST
+deb-src http://deb.debian.org/debian bookworm main
+deb-src http://deb.debian.org/debian bookworm-updates main
+deb-src http://deb.debian.org/debian-security bookworm-security main
+LIST
+APT=(-o "Dir::Etc::SourceList=$WORK/apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
+    -o "Dir::State::Lists=$WORK/apt/lists" -o "Dir::Cache=$WORK/apt/cache")
+APT+=(-o APT::Sandbox::User=root)
+apt-get "${APT[@]}" update -qq
+(cd "$WORK" && apt-get "${APT[@]}" source --download-only -qq "qt6-base=$VERSION")
+# dpkg-source applies Debian's patches, its security fixes among them. The .dsc was checked by
+# apt against the archive's signed lists; dpkg-source only finds no key to check it again.
+(cd "$WORK" && dpkg-source -x ./qt6-base_*.dsc src >/dev/null 2>&1)
+
+# Some 870 steps and thousands of lines of compiler notes: they go to a log, and only its end is
+# shown should the build fail.
+LOG="$WORK/build.log"
+echo "Building Qt for Windows into $PREFIX (log: $LOG)" >&2
+if ! { cmake -S "$WORK/src" -B "$WORK/build" -G Ninja -Wno-dev \
+    -DCMAKE_TOOLCHAIN_FILE="$HERE/mingw-w64.cmake" -DCMAKE_INSTALL_PREFIX="$PREFIX" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    "${OPTIONS[@]}" && cmake --build "$WORK/build" -j "$(nproc)" &&
+    cmake --install "$WORK/build" --strip; } >"$LOG" 2>&1; then
+    tail -n 40 "$LOG" >&2
+    exit 1
+fi
+# What the notices shipped with Qt's libraries are made from: the source package's description,
+# Qt's licence texts, and the licence of every third-party part built into the libraries.
+mkdir -p "$PREFIX/notices"
+cp "$WORK"/qt6-base_*.dsc "$WORK/src/LICENSES/LGPL-3.0-only.txt" \
+    "$WORK/src/LICENSES/GPL-3.0-only.txt" "$PREFIX/notices/"
+python3 "$HERE/qt-notices.py" "$WORK/src" >"$PREFIX/notices/Qt-third-party.txt"
+touch "$PREFIX/.complete"
+rm -rf "$WORK"
+echo "$PREFIX"
