@@ -8,7 +8,8 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 source "$ROOT/scripts/packages.sh"
 install_missing cmake ninja-build dpkg-dev perl python3 qt6-base-dev mingw-w64 \
-    g++-mingw-w64-x86-64-posix zip unzip wine wine64 fonts-wine locales xvfb xdotool xclip python3-xlib
+    g++-mingw-w64-x86-64-posix zip unzip wine wine64 fonts-wine locales xvfb xdotool xclip \
+    python3-xlib
 MINGW=x86_64-w64-mingw32
 BUILD="$ROOT/build-windows"
 
