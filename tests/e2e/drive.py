@@ -44,7 +44,7 @@ def wait(what, probe, timeout=60):
     deadline = time.monotonic() + timeout
     while not (value := probe()):
         if time.monotonic() > deadline:
-            check(False, f"no {what} within {timeout} s")
+            check(False, f"waited {timeout} s for {what}")
         time.sleep(0.1)
     return value
 
@@ -68,9 +68,9 @@ def paste(place, text):
 
 
 def answer(title):
-    run("xdotool", "windowfocus", "--sync", wait(f'"{title}" box', lambda: find(title)),
+    run("xdotool", "windowfocus", "--sync", wait(f'the "{title}" box', lambda: find(title)),
         "key", "Return")
-    wait(f'"{title}" box closed', lambda: not find(title))
+    wait(f'the "{title}" box to close', lambda: not find(title))
 
 
 def create(expected, box=None):
@@ -168,7 +168,7 @@ if __name__ == "__main__":
     app = None
     try:
         app = subprocess.Popen(start(kind, codepage), cwd=tmp, env=env)
-        window = wait("program's window", lambda: find("QUORLEX_CONFIG"))
+        window = wait("the program's window", lambda: find("QUORLEX_CONFIG"))
         if os.environ.get("QUORLEX_SCREENSHOT"):
             time.sleep(2)
             run("import", "-window", window, os.environ["QUORLEX_SCREENSHOT"])
