@@ -36,15 +36,21 @@ fi
 
 WORK="$CACHE/work-$KEY"
 rm -rf "$WORK" "$PREFIX"
-mkdir -p "$WORK/apt/lists/partial" "$WORK/apt/cache/archives/partial"
-# The source needs a deb-src entry. apt runs on lists and a cache of its own here, so that the
-# machine's own package lists stay as they are.
-cat >"$WORK/apt/sources.list" <<LIST
-deb-src http://deb.debian.org/debian bookworm main
-deb-src http://deb.debian.org/debian bookworm-updates main
-deb-src http://deb.debian.org/debian-security bookworm-security main
-LIST
-APT=(-o "Dir::Etc::SourceList=$WORK/apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
+mkdir -p "$WORK/apt/lists/partial" "$WORK/apt/cache/archives/partial" "$WORK/apt/sources"
+# The source needs deb-src entries: the machine's own deb entries, turned into deb-src, so the
+# source comes from whatever mirror the machine uses. apt runs on lists and a cache of its own
+# here, so that the machine's own package lists stay as they are.
+eval "$(apt-config shell LIST Dir::Etc::sourcelist/f PARTS Dir::Etc::sourceparts/d)"
+for file in "$LIST" "$PARTS"*.list; do
+    [ ! -f "$file" ] || sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$file"
+done >"$WORK/apt/sources/machine.list"
+# deb822 stanzas whose Types name deb, with deb-src as their only type.
+for file in "$PARTS"*.sources; do
+    [ ! -f "$file" ] || awk 'BEGIN { RS = ""; ORS = "\n\n" }
+        /(^|\n)Types:[^\n]*[[:space:]]deb([[:space:]]|$)/ && !/(^|\n)Enabled:[[:space:]]*no/ {
+            sub(/(^|\n)Types:[^\n]*/, "\nTypes: deb-src"); sub(/^\n/, ""); print }' "$file"
+done >"$WORK/apt/sources/machine.sources"
+APT=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$WORK/apt/sources"
     -o "Dir::State::Lists=$WORK/apt/lists" -o "Dir::Cache=$WORK/apt/cache")
 APT+=(-o APT::Sandbox::User=root)
 apt-get "${APT[@]}" update -qq
