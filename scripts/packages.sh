@@ -1,5 +1,5 @@
 # Installs the Debian packages named as arguments that are not installed yet.
-# Sourced by run.sh and test.sh; uses sudo when not root.
+# Sourced by the scripts in scripts/ and bench/; uses sudo when not root.
 install_missing() {
     local missing=()
     for pkg in "$@"; do
@@ -23,4 +23,21 @@ BUILD_PACKAGES=(build-essential cmake qt6-base-dev libgl-dev libxcb-cursor0
 build_project() {
     cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$ROOT/build" -j "$(nproc)"
+}
+
+# What cross-building for Windows and running the result under wine needs.
+WINDOWS_PACKAGES=(cmake ninja-build dpkg-dev perl python3 qt6-base-dev mingw-w64
+    g++-mingw-w64-x86-64-posix zip unzip wine wine64 fonts-wine locales xvfb xdotool xclip
+    python3-xlib)
+
+# Configures a Windows build into the folder $1, against Qt for Windows (built once into a cache
+# by build-qt.sh); further arguments go to cmake.
+configure_windows() {
+    local build="$1" qt
+    shift
+    qt="$(bash "$ROOT/packaging/windows/build-qt.sh")"
+    cmake -S "$ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/packaging/windows/mingw-w64.cmake" \
+        -DQUORLEX_QT_PREFIX="$qt" -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
+        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake "$@" >/dev/null
 }

@@ -13,7 +13,8 @@ VERSION="$(dpkg-query -W -f='${source:Version}' qt6-base-dev)"
 # -no-opengl is INPUT_opengl=no (FEATURE_opengl=OFF leaves dynamic GL on); without Direct2D the
 # DirectWrite font database does not link, and the default GDI one is used anyway.
 OPTIONS=(
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DFEATURE_static_runtime=ON
+    -DFEATURE_optimize_size=ON
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
     -DINPUT_opengl=no -DFEATURE_tabletevent=OFF -DFEATURE_vulkan=OFF -DFEATURE_direct2d=OFF
     -DFEATURE_directwrite3=OFF
