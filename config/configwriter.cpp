@@ -2,15 +2,18 @@
 
 #include "filetext.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QThread>
 
 #include <cerrno>
 #include <cstring>
 
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <qt_windows.h>
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -120,6 +123,58 @@ QString syncToDisk(const QSaveFile &file)
     return synced ? QString() : QString::fromLocal8Bit(std::strerror(errno));
 }
 
+// Opens the new file, written beside the earlier one until it is complete. Returns the system's
+// reason, empty on success.
+QString openNew(QSaveFile &file)
+{
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    keepEarlierOwner(file, file.fileName());
+    return {};
+}
+
+// Writes `bytes` into the opened new file and puts it in the earlier one's place. A full disk
+// may only show at flush; QSaveFile::commit() alone can report success for an empty file then,
+// so every step is checked and the new file dropped on any failure. Returns the system's reason,
+// empty on success.
+QString finish(QSaveFile &file, const QByteArray &bytes)
+{
+    QString reason;
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        reason = file.errorString();
+    else
+        reason = syncToDisk(file);
+    if (!reason.isEmpty()) {
+        file.cancelWriting();
+        file.commit();
+        return reason;
+    }
+    return file.commit() ? QString() : file.errorString();
+}
+
+// Windows does not let a file be replaced while another program holds it open without sharing
+// its deletion: an editor, a reader that keeps it open, a virus or backup scanner. Such holds
+// mostly last a moment, so the replace is tried again for a while. Elsewhere a replace never
+// waits for readers.
+bool heldByAnotherProgram(const QString &path)
+{
+#ifdef Q_OS_WIN
+    const HANDLE probe =
+        CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                    DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(probe);
+#else
+    Q_UNUSED(path);
+#endif
+    return false;
+}
+
+constexpr int kHeldPatienceMs = 2000;
+constexpr int kHeldRetryMs = 50;
+
 } // namespace
 
 QString configFilePath(const QString &folder)
@@ -137,13 +192,12 @@ WriteResult writeConfigFile(ConfigRecord &record, const QString &folder, const W
     WriteResult result;
     result.path = configFilePath(folder);
 
-    // The new file is written beside the old one and renamed over it only when complete.
+    // Opened before anything is shown, so that a folder that cannot take the file gives no
+    // warnings first.
     QSaveFile file(result.path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.reason = file.errorString();
+    result.reason = openNew(file);
+    if (!result.reason.isEmpty())
         return result;
-    }
-    keepEarlierOwner(file, result.path);
 
     FileLines out;
     out.line(QStringLiteral("[WeaponBan]"));
@@ -169,23 +223,22 @@ WriteResult writeConfigFile(ConfigRecord &record, const QString &folder, const W
     }
     writeMessages(out, record, hooks);
 
-    // A full disk may only show at flush; QSaveFile::commit() alone can report success for an
-    // empty file then, so every step is checked and the new file dropped on any failure.
-    const QByteArray &bytes = out.bytes();
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        result.reason = file.errorString();
-    else
-        result.reason = syncToDisk(file);
-    if (!result.reason.isEmpty()) {
-        file.cancelWriting();
-        file.commit();
-        return result;
+    result.reason = finish(file, out.bytes());
+    const QDeadlineTimer patience(kHeldPatienceMs);
+    while (!result.reason.isEmpty() && heldByAnotherProgram(result.path)) {
+        if (patience.hasExpired()) {
+            result.reason = QStringLiteral("Another program has the file open, so it cannot be "
+                                           "replaced. Close that program, or wait a moment, and "
+                                           "press \"Create Config File\" again.");
+            return result;
+        }
+        QThread::msleep(kHeldRetryMs);
+        QSaveFile again(result.path);
+        result.reason = openNew(again);
+        if (result.reason.isEmpty())
+            result.reason = finish(again, out.bytes());
     }
-    if (!file.commit()) {
-        result.reason = file.errorString();
-        return result;
-    }
-    result.ok = true;
+    result.ok = result.reason.isEmpty();
     return result;
 }
 

@@ -5,9 +5,13 @@
 # pastes through the clipboard, Return on its message boxes, and the window manager's close
 # request. Each step is checked through the file it writes beside the program.
 #
-#   drive.py linux ARCHIVE.tar.gz          drive.py wine ARCHIVE.zip [--codepage 932]
+#   drive.py linux ARCHIVE.tar.gz
+#   drive.py wine ARCHIVE.zip [--codepage 932] [--holder holdfile.exe]
 #
+# Under wine with a holder, the replace is also tried while another program holds the file open:
+# briefly (the press writes) and for longer than the writer waits ("Error", nothing changed).
 # QUORLEX_SCREENSHOT=file.png saves the window as first drawn (docs/ holds such pictures).
+import argparse
 import glob
 import os
 import re
@@ -21,6 +25,17 @@ import time
 GOLDEN = open(os.path.join(os.path.dirname(__file__), "../data/QUORLEX_CONFIG.txt"), "rb").read()
 TIERED = (b"UseTieredAdmin=1\r\n\r\n\r\n[Password]\r\nL1Pass=greenharbor\r\n"
           b"L2Pass=silvermountainrivers\r\n\r\n\r\n[Commands]\r\nkick=2\r\n")
+
+
+def cp1252(byte):
+    try:
+        return bytes([byte]).decode("cp1252")
+    except UnicodeDecodeError:
+        return ""
+
+
+# The characters that Windows-1252 puts at 0x80-0x9F, as Python's codec defines them.
+CP1252_HIGH = "".join(cp1252(byte) for byte in range(0x80, 0xA0))
 # The controls clicked: the corners of their containers, in twips from the window's client area,
 # added up, then the control's own size, whose middle is clicked.
 PLACES = {"Create Config File": [(6660, 7080), (1515, 315)],
@@ -120,6 +135,15 @@ def start(kind, codepage):
     return ["wine", os.path.join(folder, "quorlex-config.exe")]
 
 
+def hold(milliseconds):
+    """Starts the holder on the file and returns once it holds it."""
+    global holding
+    path = "Z:" + file.replace("/", "\\")
+    holding = subprocess.Popen(["wine", holder, path, str(milliseconds)], env=env,
+                               stdout=subprocess.PIPE, text=True)
+    check(holding.stdout.readline().strip() == "held", f"the file held for {milliseconds} ms")
+
+
 def scenario(codepage):
     if codepage == "932":
         # 100 characters, 200 bytes in code page 932: cut to 196 bytes by whole characters.
@@ -131,29 +155,50 @@ def scenario(codepage):
           "the default file written beside the program, not in the working folder")
     click("Use External IP Banner")
     answer("Update")
-    paste("message 3", "Grüße €")
+    paste("message 3", "Grüße " + CP1252_HIGH)
     paste("message 4", "x" * 197)
     click("Use Tiered Admin?")
     click("kick: Intermediate")
-    expected = (GOLDEN.replace(b"<2>", b"<2>Gr\xfc\xdfe \x80").replace(b"<3>", b"<3>" + b"x" * 196)
-                .replace(b"UseTieredAdmin=0\r\n", TIERED))
-    create(expected, box="Warning")
+    expected = (GOLDEN.replace(b"<2>", b"<2>Gr\xfc\xdfe " + CP1252_HIGH.encode("cp1252"))
+                .replace(b"<3>", b"<3>" + b"x" * 196).replace(b"UseTieredAdmin=0\r\n", TIERED))
+    if not holder:
+        create(expected, box="Warning")
+    else:
+        # Held for longer than the writer waits: "Error", and the earlier file and the folder
+        # stay as they were; then held briefly: the press waits for the file and writes it.
+        entries = sorted(os.listdir(folder))
+        hold(8000)
+        click("Create Config File")
+        answer("Warning")
+        answer("Error")
+        check(read() == GOLDEN and sorted(os.listdir(folder)) == entries,
+              "held for 8 s: the earlier file byte-identical, no file left beside it")
+        holding.kill()
+        hold(1200)
+        create(expected)
+        check(holding.wait() == 0, "held for 1.2 s from before the press: written once released")
     os.remove(file)
     os.mkdir(file)
     click("Create Config File")
     answer("Error")
     os.rmdir(file)
     create(expected)
-    check(True, 'IP banner refused ("Update"); "Grüße €" as 47 72 FC DF 65 20 80; 197 characters '
-          'warned and cut; kick=2; a directory in the file\'s place: "Error", then written')
+    check(True, 'IP banner refused ("Update"); "Grüße " and 0x80-0x9F as Windows-1252; 197 '
+          'characters warned and cut; kick=2; a directory in the file\'s place: "Error", then '
+          'written')
     before = os.stat(file).st_mtime_ns
     check(close() == 0 and os.stat(file).st_mtime_ns == before and read() == expected,
           "closing the window writes nothing and ends with status 0")
 
 
 if __name__ == "__main__":
-    kind, archive = sys.argv[1:3]
-    codepage = sys.argv[4] if sys.argv[3:4] == ["--codepage"] else "1252"
+    options = argparse.ArgumentParser()
+    options.add_argument("kind", choices=["linux", "wine"])
+    options.add_argument("archive")
+    options.add_argument("--codepage", default="1252")
+    options.add_argument("--holder")
+    kind, archive, codepage, holder = vars(options.parse_args()).values()
+    holding = None
     tmp = tempfile.mkdtemp(prefix="quorlex-e2e-")
     folder, env = os.path.join(tmp, "Game Server ü"), dict(os.environ)
     file = os.path.join(folder, "QUORLEX_CONFIG.txt")
@@ -174,8 +219,9 @@ if __name__ == "__main__":
             run("import", "-window", window, os.environ["QUORLEX_SCREENSHOT"])
         scenario(codepage)
     finally:
-        if app:
-            app.kill()
+        for process in app, holding:
+            if process:
+                process.kill()
         if kind == "wine":
             subprocess.run(["wineserver", "-k"], env=env)
         xvfb.kill()
