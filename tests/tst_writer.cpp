@@ -9,7 +9,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -99,6 +101,10 @@ private Q_SLOTS:
             << a195 + smile + smile << QByteArray(195, 'a') + "?" << a195 + smile;
         QTest::newRow("counted after NFC")
             << QStringLiteral("e\u0301").repeated(196) << QByteArray(196, '\xE9') << QString();
+        // Longer than the head that is composed first: the head must be composed too.
+        QTest::newRow("decomposed, past the first head")
+            << QStringLiteral("e\u0301").repeated(300) << QByteArray(196, '\xE9')
+            << QStringLiteral("\u00E9").repeated(196);
     }
     void messageLimit()
     {
@@ -118,13 +124,18 @@ private Q_SLOTS:
     void failedWrite_keepsEarlierFile_data()
     {
         QTest::addColumn<QString>("failure");
-        QTest::newRow("missing folder") << "missing";
-        QTest::newRow("directory in the file's place") << "directory";
-        QTest::newRow("disk full during the write") << "full";
+        QTest::addColumn<QString>("reason"); // what the window is told; empty: the system's words
+        QTest::newRow("missing folder") << "missing" << QString();
+        QTest::newRow("directory in the file's place") << "directory" << QString();
+        QTest::newRow("disk full during the write") << "full" << QString();
+        QTest::newRow("sync fails") << "sync" << QString::fromLocal8Bit(std::strerror(EIO));
     }
     void failedWrite_keepsEarlierFile()
     {
         QFETCH(QString, failure);
+        QFETCH(QString, reason);
+        if (failure == "sync" && !qEnvironmentVariable("LD_PRELOAD").contains("failsync"))
+            QSKIP("needs the failsync library preloaded, as ctest does");
         QTemporaryDir dir;
         const QString folder = failure == "missing" ? dir.filePath("missing") : dir.path();
         const QString path = dir.filePath(kConfigFileName);
@@ -141,11 +152,16 @@ private Q_SLOTS:
         limit.rlim_cur = failure == "full" ? 100 : limit.rlim_cur;
         std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &limit);
+        if (failure == "sync")
+            qputenv("QUORLEX_FAIL_SYNC", "1");
         record.useTieredAdmin = true;
         const WriteResult result = writeConfigFile(record, folder, m_hooks);
         setrlimit(RLIMIT_FSIZE, &unlimited);
+        qunsetenv("QUORLEX_FAIL_SYNC");
 
         QVERIFY(!result.ok && !result.reason.isEmpty());
+        if (!reason.isEmpty())
+            QCOMPARE(result.reason, reason);
         QCOMPARE(readFile(path), earlier);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), entries);
     }
