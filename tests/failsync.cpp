@@ -1,29 +1,24 @@
-// Preloaded into tst_writer (LD_PRELOAD): while QUORLEX_FAIL_SYNC is set, fsync and fdatasync
-// fail with EIO, as on a file system that reports a lost write only when asked to sync.
+// Preloaded into tst_writer by ctest: while QUORLEX_FAIL_SYNC is 1, fsync and fdatasync fail
+// with EIO, as on a file system that reports a lost write only when asked to sync.
 
 #include <cerrno>
 #include <cstdlib>
 #include <dlfcn.h>
 
-namespace
+static int failWhenAsked(const char *name, int fd)
 {
-int failOrCall(const char *name, int fd)
-{
-    if (std::getenv("QUORLEX_FAIL_SYNC")) {
-        errno = EIO;
-        return -1;
-    }
-    using Sync = int (*)(int);
-    return reinterpret_cast<Sync>(dlsym(RTLD_NEXT, name))(fd);
+    const char *asked = std::getenv("QUORLEX_FAIL_SYNC");
+    if (!asked || *asked != '1')
+        return reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, name))(fd);
+    errno = EIO;
+    return -1;
 }
-} // namespace
 
 extern "C" int fsync(int fd)
 {
-    return failOrCall("fsync", fd);
+    return failWhenAsked("fsync", fd);
 }
-
 extern "C" int fdatasync(int fd)
 {
-    return failOrCall("fdatasync", fd);
+    return failWhenAsked("fdatasync", fd);
 }
