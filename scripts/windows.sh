@@ -38,8 +38,16 @@ for dll in $("$MINGW-objdump" -p quorlex-config.exe | sed -n 's/^\s*DLL Name: //
         exit 1
     }
 done
+# It keeps its icon, version information and manifest (resource types 0xe, 0x10 and 0x18).
+TYPES=" $("$MINGW-objdump" -p quorlex-config.exe |
+    sed -n 's/^[0-9a-f]*   Entry: ID: 0x0*\([0-9a-f]*\),.*/\1/p' | tr '\n' ' ')"
+for type in e 10 18; do
+    [[ "$TYPES" == *" $type "* ]] || { echo "no resource of type 0x$type in the .exe" >&2; exit 1; }
+done
+EXE_BYTES="$(stat -c %s quorlex-config.exe)" ZIP_BYTES="$(stat -c %s "$ZIP")"
 cd "$ROOT"
-echo "Release: $ZIP ($(du -k "$ZIP" | cut -f1) KiB zipped; quorlex-config.exe" \
-    "$(du -k "$UNPACKED"/*/quorlex-config.exe | cut -f1) KiB)"
+echo "Release: $ZIP ($ZIP_BYTES bytes; quorlex-config.exe $EXE_BYTES bytes)"
+[ "$EXE_BYTES" -le 14000000 ] && [ "$ZIP_BYTES" -le 7000000 ] ||
+    { echo "over the size targets: the .exe 14 MB, the zip 7 MB" >&2; exit 1; }
 
 ctest --test-dir "$BUILD" --output-on-failure -L wine -FA release
