@@ -35,7 +35,9 @@ QString configFilePath(const QString &folder);
 // The warning text shown before message `slot` is shortened.
 QString messageTooLongText(int slot);
 
-// Writes the file; shortens over-long messages in `record`, warning once for each.
+// Writes the file; shortens over-long messages in `record`, warning once for each. Where the
+// system refuses to replace a file that another program holds open (Windows), the replace is
+// tried again for up to two seconds.
 WriteResult writeConfigFile(ConfigRecord &record, const QString &folder, const WriterHooks &hooks);
 
 } // namespace quorlex
