@@ -138,10 +138,9 @@ private Q_SLOTS:
         const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
 
         // A file-size limit fails the write the way a full disk does, past the first buffer.
-        rlimit limit{};
-        getrlimit(RLIMIT_FSIZE, &limit);
-        const rlimit unlimited = limit;
-        limit.rlim_cur = failure == "full" ? 100 : limit.rlim_cur;
+        rlimit unlimited{};
+        getrlimit(RLIMIT_FSIZE, &unlimited);
+        const rlimit limit{failure == "full" ? 100 : unlimited.rlim_cur, unlimited.rlim_max};
         std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &limit);
         qputenv("QUORLEX_FAIL_SYNC", failure == "sync" ? "1" : "");
