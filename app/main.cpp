@@ -12,6 +12,10 @@ int main(int argc, char *argv[])
     quorlex::cacheGroupBoxFrame();
     quorlex::Form1 window;
     window.load();
+    // Polished before its native window exists: from then on, every event to a frame or label
+    // asks the platform whether the window is active (some 800 questions while polishing and
+    // showing, each a round trip to the window system under wine), and before, none does.
+    window.ensurePolished();
     window.show();
     return app.exec();
 }
