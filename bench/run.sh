@@ -2,15 +2,24 @@
 # Builds the benchmark programs into build-bench/ and prints every figure: start-up against a
 # bare Qt window, the writer's time per file, and memory over 1,000 presses.
 # Usage: bash bench/run.sh [PAIRS]   (start-up runs per program, at least 20; default 30)
+#
+# With "windows" first, only the start-up of the Windows build, under wine: the tool against a
+# bare Qt window built the same way (build-windows-bench/) and a plain Win32 window, and, when
+# given, the quorlex-config.exe of an earlier release's unpacked folder.
+# Usage: bash bench/run.sh windows [ROUNDS] [EARLIER_RELEASE_FOLDER]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+WINDOWS=""
+[ "${1:-}" != windows ] || { WINDOWS=yes; shift; }
 PAIRS="${1:-30}"
+EARLIER="${2:-}"
 [ "$PAIRS" -ge 20 ] || {
     echo "run.sh: at least 20 runs of each program" >&2
     exit 2
 }
 source "$ROOT/scripts/packages.sh"
 install_missing "${BUILD_PACKAGES[@]}" xvfb dbus pkg-config libxcb1-dev libxcb-damage0-dev
+[ -z "$WINDOWS" ] || install_missing "${WINDOWS_PACKAGES[@]}"
 
 xvfb=""
 bus=""
@@ -19,6 +28,7 @@ displayfile="$(mktemp)"
 cleanup() {
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
     [ -n "$bus" ] && kill "$bus" 2>/dev/null
+    [ -z "$WINDOWS" ] || WINEPREFIX="$runtime/wine" wineserver -k 2>/dev/null
     rm -rf "$displayfile" "$runtime"
 }
 trap cleanup EXIT
@@ -45,10 +55,6 @@ echo "qt:     $(dpkg-query -W -f='${Version}' libqt6widgets6), xvfb $(dpkg-query
 echo "commit: $(git -C "$ROOT" rev-parse --short HEAD 2>/dev/null || echo unknown)$(
     git -C "$ROOT" diff --quiet HEAD 2>/dev/null || echo ' (with uncommitted changes)')"
 
-echo
-echo "== 1. Start-up: exec to the window fully drawn, and to exit after a close request"
-echo "A = the tool, B = a bare Qt window of 987 x 622 with one button; one Xvfb (-noreset),"
-echo "run alternately. Targets: wall A/B at most 1.30, peak resident A at most B + 2 MiB."
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$displayfile" \
     >/dev/null 2>&1 &
 xvfb=$!
@@ -56,7 +62,38 @@ for _ in $(seq 100); do
     [ -s "$displayfile" ] && break
     sleep 0.1
 done
-DISPLAY=":$(cat "$displayfile")" "$BUILD/bench/startwatch" "$PAIRS" \
+export DISPLAY=":$(cat "$displayfile")"
+
+if [ -n "$WINDOWS" ]; then
+    WINBUILD="$ROOT/build-windows-bench"
+    configure_windows "$WINBUILD" -DBUILD_TESTING=OFF -DQUORLEX_BUILD_BENCH=ON
+    cmake --build "$WINBUILD" >/dev/null
+    # Stripped, as the release is.
+    for exe in app/quorlex-config bench/barewindow bench/win32window; do
+        x86_64-w64-mingw32-strip -o "$runtime/$(basename "$exe").exe" "$WINBUILD/$exe.exe"
+    done
+    # A prefix of its own, and one wineserver kept running through all runs.
+    export WINEPREFIX="$runtime/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    mkdir -p "$WINEPREFIX"
+    wineserver -p
+    bash "$ROOT/packaging/windows/wine-prefix.sh"
+    echo "wine:   $(wine --version)"
+    echo
+    echo "== Start-up under wine: exec of wine to the window fully drawn, and to exit"
+    echo "A = the tool, B = a bare static Qt window of 987 x 622 with one button, C = a plain"
+    echo "Win32 window of that size with one button${EARLIER:+, D = $EARLIER/quorlex-config.exe}."
+    echo "Targets: wall A/B at most 1.30; A/D under 1."
+    "$BUILD/bench/startwatch" "$PAIRS" "wine $runtime/quorlex-config.exe" \
+        "wine $runtime/barewindow.exe" "wine $runtime/win32window.exe" \
+        ${EARLIER:+"wine $EARLIER/quorlex-config.exe"}
+    exit 0
+fi
+
+echo
+echo "== 1. Start-up: exec to the window fully drawn, and to exit after a close request"
+echo "A = the tool, B = a bare Qt window of 987 x 622 with one button; one Xvfb (-noreset),"
+echo "run alternately. Targets: wall A/B at most 1.30, peak resident A at most B + 2 MiB."
+"$BUILD/bench/startwatch" "$PAIRS" \
     "$BUILD/app/quorlex-config" "$BUILD/bench/barewindow"
 
 echo

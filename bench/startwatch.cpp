@@ -1,14 +1,16 @@
-// Times the start-up of two window programs from the outside, as an administrator sees it: from
+// Times the start-up of window programs from the outside, as an administrator sees it: from
 // exec until the X server has drawn every pixel of the program's window, then until the process
-// has exited after the window manager's close request. The programs run alternately on the
-// display in $DISPLAY and get no arguments and no environment of their own.
+// has exited after the window manager's close request. The programs run in turn on the display
+// in $DISPLAY and get no environment of their own. A program is a command: its path, then any
+// arguments, separated by blanks ("wine /path/tool.exe" runs a Windows program under wine).
 //
 // The first drawing is seen through the DAMAGE extension: a damage object is put on every
 // top-level window the moment it is created, before it can be mapped, so no drawing is missed.
 //
-// Usage: startwatch PAIRS PROGRAM_A PROGRAM_B
-// Prints one line per run and medians of wall time, CPU time and peak resident memory, with
-// the ratio A/B taken pair by pair.
+// Usage: startwatch ROUNDS PROGRAM_A PROGRAM_B [PROGRAM_C ...]
+// Each round runs every program once, starting with a different one each round. Prints one line
+// per run and medians of wall time, CPU time and peak resident memory, with the ratio of A to
+// each other program taken round by round.
 
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
@@ -22,6 +24,7 @@
 #include <fcntl.h>
 #include <map>
 #include <poll.h>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -120,6 +123,14 @@ public:
     // Runs `program` once; false when a drawing may have been missed and the run must be redone.
     bool run(const char *program, RunResult &result)
     {
+        std::vector<std::string> words;
+        std::istringstream split(program);
+        for (std::string word; split >> word;)
+            words.push_back(word);
+        std::vector<char *> argv;
+        for (std::string &word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
         m_windows.clear();
         m_raced = false;
         const double start = nowMs();
@@ -131,8 +142,7 @@ public:
             dup2(devnull, 0);
             dup2(devnull, 1);
             dup2(devnull, 2);
-            char *const argv[] = {const_cast<char *>(program), nullptr};
-            execv(program, argv);
+            execvp(argv[0], argv.data());
             _exit(127);
         }
 
@@ -274,50 +284,61 @@ RunResult measure(Watcher &watcher, const char *program)
 
 int main(int argc, char *argv[])
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: startwatch PAIRS PROGRAM_A PROGRAM_B\n");
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: startwatch ROUNDS PROGRAM_A PROGRAM_B [PROGRAM_C ...]\n");
         return 2;
     }
-    const int pairs = std::atoi(argv[1]);
-    const char *programs[2] = {argv[2], argv[3]};
+    const int rounds = std::atoi(argv[1]);
+    const std::vector<const char *> programs(argv + 2, argv + argc);
+    const size_t n = programs.size();
     Watcher watcher;
 
-    // One untimed run each, so that both start with the same warm caches.
-    measure(watcher, programs[0]);
-    measure(watcher, programs[1]);
+    // One untimed run each, so that all start with the same warm caches.
+    for (const char *program : programs)
+        measure(watcher, program);
 
-    Series series[2];
-    std::vector<double> ratioTotal, ratioPaint, ratioCpu, ratioRss;
-    std::printf("%-4s %-4s %10s %10s %10s %10s\n", "pair", "prog", "paint ms", "exit ms", "cpu ms",
+    std::vector<Series> series(n);
+    // Round by round, A against each other program: wall to exit, to drawn, CPU, resident.
+    std::vector<Series> versusA(n);
+    std::printf("%-5s %-4s %10s %10s %10s %10s\n", "round", "prog", "paint ms", "exit ms", "cpu ms",
                 "peak MiB");
-    for (int p = 0; p < pairs; ++p) {
-        RunResult r[2];
-        // Alternate which goes first, so neither always runs right after the other.
-        const int first = p % 2;
-        r[first] = measure(watcher, programs[first]);
-        r[1 - first] = measure(watcher, programs[1 - first]);
-        for (int k = 0; k < 2; ++k) {
-            series[k].add(r[k]);
-            std::printf("%-4d %-4s %10.1f %10.1f %10.1f %10.2f\n", p + 1, k ? "B" : "A",
-                        r[k].paintMs, r[k].totalMs, r[k].cpuMs, r[k].peakRssKib / 1024);
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<RunResult> r(n);
+        // Each round starts with another program, so none always runs right after another.
+        for (size_t k = 0; k < n; ++k) {
+            const size_t which = (size_t(round) + k) % n;
+            r[which] = measure(watcher, programs[which]);
         }
-        ratioTotal.push_back(r[0].totalMs / r[1].totalMs);
-        ratioPaint.push_back(r[0].paintMs / r[1].paintMs);
-        ratioCpu.push_back(r[0].cpuMs / r[1].cpuMs);
-        ratioRss.push_back(r[0].peakRssKib - r[1].peakRssKib);
+        for (size_t k = 0; k < n; ++k) {
+            series[k].add(r[k]);
+            std::printf("%-5d %-4c %10.1f %10.1f %10.1f %10.2f\n", round + 1, char('A' + k),
+                        r[k].paintMs, r[k].totalMs, r[k].cpuMs, r[k].peakRssKib / 1024);
+            versusA[k].add({r[0].paintMs / r[k].paintMs, r[0].totalMs / r[k].totalMs,
+                            r[0].cpuMs / r[k].cpuMs, r[0].peakRssKib - r[k].peakRssKib});
+        }
     }
 
-    std::printf("\nMedians over %d runs each (A = %s, B = %s)\n", pairs, programs[0], programs[1]);
-    std::printf("%-28s %12s %12s %12s\n", "", "A", "B", "A/B by pair");
-    std::printf("%-28s %12.1f %12.1f %12.3f\n", "wall, exec to exit (ms)", median(series[0].total),
-                median(series[1].total), median(ratioTotal));
-    std::printf("%-28s %12.1f %12.1f %12.3f\n", "wall, exec to drawn (ms)", median(series[0].paint),
-                median(series[1].paint), median(ratioPaint));
-    std::printf("%-28s %12.1f %12.1f %12.3f\n", "cpu, user+sys (ms)", median(series[0].cpu),
-                median(series[1].cpu), median(ratioCpu));
-    std::printf("%-28s %12.2f %12.2f %+12.2f\n", "peak resident (MiB)",
-                median(series[0].rss) / 1024, median(series[1].rss) / 1024,
-                median(ratioRss) / 1024);
-    std::printf("(the last column of peak resident is A - B in MiB, by pair)\n");
+    std::printf("\nMedians over %d runs each\n", rounds);
+    for (size_t k = 0; k < n; ++k)
+        std::printf("  %c = %s\n", char('A' + k), programs[k]);
+    std::printf("%-26s", "");
+    for (size_t k = 0; k < n; ++k)
+        std::printf(" %9c", char('A' + k));
+    for (size_t k = 1; k < n; ++k)
+        std::printf("  A/%c round", char('A' + k));
+    const auto row = [&](const char *name, std::vector<double> Series::*field, double scale,
+                         const char *format) {
+        std::printf("\n%-26s", name);
+        for (size_t k = 0; k < n; ++k)
+            std::printf(" %9.*f", scale == 1 ? 1 : 2, median(series[k].*field) / scale);
+        for (size_t k = 1; k < n; ++k)
+            std::printf(format, median(versusA[k].*field) / scale);
+    };
+    row("wall, exec to exit (ms)", &Series::total, 1, " %10.3f");
+    row("wall, exec to drawn (ms)", &Series::paint, 1, " %10.3f");
+    row("cpu, user+sys (ms)", &Series::cpu, 1, " %10.3f");
+    row("peak resident (MiB)", &Series::rss, 1024, " %+10.2f");
+    std::printf("\n(A/X round: the median of A's figure over X's in the same round; for peak "
+                "resident, A - X in MiB)\n");
     return 0;
 }
