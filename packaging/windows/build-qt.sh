@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Cross-builds Qt's base module (Core, Gui, Widgets and the Windows plugins) for 64-bit Windows
-# from Debian's own qt6-base source package, its patches applied, the same version as the host's
-# Qt, whose tools (moc, rcc, uic) the build uses. The result goes into a cache folder named for
+# Cross-builds Qt's base module (Core, Gui, Widgets and the Windows plugins) for 64-bit Windows,
+# as static libraries that are linked into the tool, from Debian's own qt6-base source package,
+# its patches applied, the same version as the host's Qt, whose tools (moc, rcc, uic) the build
+# uses. The result goes into a cache folder named for
 # that version and the options below and is reused from then on; the folder is printed last.
 # Needs: dpkg-dev, mingw-w64 (posix), cmake, ninja-build, perl, qt6-base-dev.
 set -euo pipefail

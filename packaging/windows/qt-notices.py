@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Prints the notices of the third-party parts that the Windows build of Qt's base module
-compiles into Qt6Core, Qt6Gui, Qt6Widgets and the two plugins shipped with the tool: for each,
+compiles into Qt Core, Qt Gui, Qt Widgets and the two plugins linked into the tool: for each,
 its name, version, copyright and licence text, read from Qt's own attribution files."""
 import json
 import pathlib
