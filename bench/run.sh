@@ -82,7 +82,7 @@ if [ -n "$WINDOWS" ]; then
     echo "== Start-up under wine: exec of wine to the window fully drawn, and to exit"
     echo "A = the tool, B = a bare static Qt window of 987 x 622 with one button, C = a plain"
     echo "Win32 window of that size with one button${EARLIER:+, D = $EARLIER/quorlex-config.exe}."
-    echo "Targets: wall A/B at most 1.30; A/D under 1."
+    echo "Targets, exec to drawn (exit adds wine's own ~2 s): A/B at most 1.30; A/D under 1."
     "$BUILD/bench/startwatch" "$PAIRS" "wine $runtime/quorlex-config.exe" \
         "wine $runtime/barewindow.exe" "wine $runtime/win32window.exe" \
         ${EARLIER:+"wine $EARLIER/quorlex-config.exe"}
