@@ -145,6 +145,8 @@ private Q_SLOTS:
         setrlimit(RLIMIT_FSIZE, &limit);
         qputenv("QUORLEX_FAIL_SYNC", failure == "sync" ? "1" : "");
         record.useTieredAdmin = true;
+        record.messages[0] = QString(197, QLatin1Char('x'));
+        m_events.clear();
         const WriteResult result = writeConfigFile(record, dir.path(), m_hooks);
         setrlimit(RLIMIT_FSIZE, &unlimited);
         qunsetenv("QUORLEX_FAIL_SYNC");
@@ -152,6 +154,8 @@ private Q_SLOTS:
         QVERIFY2(!result.ok && !result.reason.isEmpty(), "failed (sync: failsync preloaded?)");
         if (failure == "sync") // the window is told why
             QCOMPARE(result.reason, "Input/output error");
+        // Opened first: a folder that cannot take the file warns of nothing before it fails.
+        QCOMPARE(m_events.isEmpty(), failure == "directory");
         QCOMPARE(readFile(path), earlier);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), entries);
     }

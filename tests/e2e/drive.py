@@ -6,10 +6,12 @@
 # request. Each step is checked through the file it writes beside the program.
 #
 #   drive.py linux ARCHIVE.tar.gz
-#   drive.py wine ARCHIVE.zip CODEPAGE [holdfile.exe]      (CODEPAGE 1252 or 932)
+#   drive.py wine ARCHIVE.zip CODEPAGE holdfile.exe planted.dll NAME,...   (CODEPAGE 1252 or 932)
 #
-# Under wine with a holder, the replace is also tried while another program holds the file open:
-# briefly (the press writes) and for longer than the writer waits ("Error", nothing changed).
+# Under wine, planted.dll lies in the program's folder under each NAME.dll, preferred to wine's
+# own as Windows would prefer it, and must never be loaded. With the code page 1252 the replace
+# is also tried while the file is a folder (the system's reason at once) and while another
+# program holds it open: briefly (the press writes) and for longer than the writer waits.
 import glob
 import os
 import re
@@ -26,6 +28,7 @@ TIERED = (b"UseTieredAdmin=1\r\n\r\n\r\n[Password]\r\nL1Pass=greenharbor\r\n"
 
 # The characters that Windows-1252 puts at 0x80-0x9F, as Python's codec defines them.
 CP1252_HIGH = bytes(range(0x80, 0xA0)).decode("cp1252", "ignore")
+HELD = "Another program has the file open"
 # The controls clicked: the corners of their containers, in twips from the window's client area,
 # added up, then the control's own size, whose middle is clicked.
 PLACES = {"Create Config File": [(6660, 7080), (1515, 315)],
@@ -65,18 +68,36 @@ def click(place):
     run("xdotool", "mousemove", "--window", window, str(x // 15), str(y // 15), "click", "1")
 
 
-def paste(place, text):
+def clip(text):
     subprocess.run(["xclip", "-selection", "clipboard"], input=text.encode(), env=env,
                    stderr=subprocess.DEVNULL, check=True)
+
+
+def paste(place, text):
+    clip(text)
     click(place)
     run("xdotool", "key", "ctrl+a", "ctrl+v")
 
 
+def copied(title):
+    # What a message box puts on the clipboard at Ctrl+C on Windows: title, text and buttons
+    # between rules.
+    parts = run("xclip", "-o", "-selection", "clipboard", check=False).replace("\r", "")
+    parts = parts.split("-" * 27 + "\n")
+    return len(parts) > 3 and parts[1] == title + "\n" and parts[2].strip()
+
+
 def answer(*titles):
+    texts = []
     for title in titles:
-        run("xdotool", "windowfocus", "--sync", wait(f'the "{title}" box', lambda: find(title)),
-            "key", "Return")
+        box = wait(f'the "{title}" box', lambda: find(title))
+        if kind == "wine":
+            clip("")
+            run("xdotool", "windowfocus", "--sync", box, "key", "ctrl+c")
+            texts.append(wait(f'the text of the "{title}" box', lambda: copied(title)))
+        run("xdotool", "windowfocus", "--sync", box, "key", "Return")
         wait(f'the "{title}" box to close', lambda: not find(title))
+    return texts
 
 
 def create(expected, *boxes):
@@ -109,8 +130,10 @@ def start(kind, codepage):
         line = re.search(r"^Exec=(.*)$", open(launcher).read(), re.M)[1]
         line = re.sub(r"\\([$`])", r"\1", line.replace("\\\\", "\\"))
         return [launcher if arg == "%k" else arg for arg in shlex.split(line)]
-    env.update(WINEPREFIX=os.path.join(tmp, "wine"), WINEDEBUG="-all,err+module",
-               WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="C.UTF-8")
+    for name in planted_names.split(","):
+        shutil.copy(planted, os.path.join(folder, name + ".dll"))
+    env.update(WINEPREFIX=os.path.join(tmp, "wine"), WINEDEBUG="-all,err+module", LC_ALL="C.UTF-8",
+               WINEDLLOVERRIDES=f"mscoree,mshtml=;{planted_names}=n,b")
     if codepage == "932":
         # Wine takes the ANSI code page from the locale, built here for this run only.
         env.update(LOCPATH=tmp, LC_ALL="ja_JP.UTF-8")
@@ -143,24 +166,35 @@ def scenario(codepage):
     click("kick: Intermediate")
     expected = (GOLDEN.replace(b"<2>", b"<2>Gr\xfc\xdfe " + CP1252_HIGH.encode("cp1252"))
                 .replace(b"<3>", b"<3>" + b"x" * 196).replace(b"UseTieredAdmin=0\r\n", TIERED))
-    if holder:
+    if kind == "wine":
+        # A folder in the file's place, put there while the press waits on its warning: not
+        # another program's hold, so the system's reason at once.
+        click("Create Config File")
+        wait('the "Warning" box', lambda: find("Warning"))
+        os.remove(file)
+        os.mkdir(file)
+        error = answer("Warning", "Error")[1]
+        check(HELD not in error, f"a folder in the file's place, at once: {error!r}")
+        os.rmdir(file)
+        open(file, "wb").write(GOLDEN)
         # Held for longer than the writer waits: "Error", and the earlier file and the folder
         # stay as they were. Then held briefly from before the press: the press waits and writes.
         entries = sorted(os.listdir(folder))
         hold(8000)
         click("Create Config File")
-        answer("Warning", "Error")
+        held = answer("Error")[0]
+        check(HELD in held, f"held 8 s: the other program blamed: {held!r}")
         check(read() == GOLDEN and sorted(os.listdir(folder)) == entries, "held 8 s: no change")
         holding.kill()
         hold(1200)
-    create(expected, *([] if holder else ["Warning"]))
+    create(expected, *([] if kind == "wine" else ["Warning"]))
     before = os.stat(file).st_mtime_ns
     check(close() == 0 and os.stat(file).st_mtime_ns == before and read() == expected,
           "closing the window writes nothing and ends with status 0")
 
 
 if __name__ == "__main__":
-    kind, archive, codepage, holder = (sys.argv[1:] + [None, None])[:4]
+    kind, archive, codepage, holder, planted, planted_names = (sys.argv[1:] + [None] * 4)[:6]
     tmp = tempfile.mkdtemp(prefix="quorlex-e2e-")
     folder, env = os.path.join(tmp, "Game Server ü"), dict(os.environ)
     file = os.path.join(folder, "QUORLEX_CONFIG.txt")
@@ -178,9 +212,12 @@ if __name__ == "__main__":
         window = wait("the program's window", lambda: find("QUORLEX_CONFIG"))
         scenario(codepage)
     finally:
+        loaded = [os.path.basename(name) for name in glob.glob(os.path.join(folder, "*.loaded"))]
+        kind == "wine" and print("DLLs planted beside the program that were loaded:", loaded)
         for process in filter(None, (app, holding)):
             process.kill()
         if kind == "wine":
             subprocess.run(["wineserver", "-k"], env=env)
         xvfb.kill()
         shutil.rmtree(tmp, ignore_errors=True)
+    kind == "wine" and check(not loaded, "no DLL planted beside the program loaded")
