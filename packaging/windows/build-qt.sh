@@ -2,8 +2,10 @@
 # Cross-builds Qt's base module (Core, Gui, Widgets and the Windows plugins) for 64-bit Windows,
 # as static libraries that are linked into the tool, from Debian's own qt6-base source package,
 # its patches applied, the same version as the host's Qt, whose tools (moc, rcc, uic) the build
-# uses. The result goes into a cache folder named for
-# that version and the options below and is reused from then on; the folder is printed last.
+# uses. The result goes into a cache folder named for that version and the options below and is
+# reused from then on; the folder is printed last. The same version and options give the same
+# libraries in any folder: they hold no path of the build (relocatable, so no install prefix;
+# source paths mapped to /qt) and no time of it (resources stamped with the package's date).
 # Needs: dpkg-dev, mingw-w64 (posix), cmake, ninja-build, perl, qt6-base-dev.
 set -euo pipefail
 HERE="$(cd "$(dirname "$0")" && pwd)"
@@ -15,7 +17,7 @@ VERSION="$(dpkg-query -W -f='${source:Version}' qt6-base-dev)"
 # DirectWrite font database does not link, and the default GDI one is used anyway.
 OPTIONS=(
     -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DFEATURE_static_runtime=ON
-    -DFEATURE_optimize_size=ON
+    -DFEATURE_optimize_size=ON -DFEATURE_relocatable=ON
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
     -DINPUT_opengl=no -DFEATURE_tabletevent=OFF -DFEATURE_vulkan=OFF -DFEATURE_direct2d=OFF
     -DFEATURE_directwrite3=OFF
@@ -60,6 +62,10 @@ apt-get "${APT[@]}" update -qq
 # dpkg-source applies Debian's patches, its security fixes among them. The .dsc was checked by
 # apt against the archive's signed lists; dpkg-source only finds no key to check it again.
 (cd "$WORK" && dpkg-source -x ./qt6-base_*.dsc src >/dev/null 2>&1)
+SOURCE_DATE_EPOCH="$(dpkg-parsechangelog -l "$WORK/src/debian/changelog" -S Timestamp)"
+export SOURCE_DATE_EPOCH
+# Quoted for the shell that runs each compile, since the path may hold blanks.
+MAP="-ffile-prefix-map='${WORK//\'/\'\\\'\'}'=/qt"
 
 # Some 870 steps and thousands of lines of compiler notes: they go to a log, and only its end is
 # shown should the build fail.
@@ -68,7 +74,8 @@ echo "Building Qt for Windows into $PREFIX (log: $LOG)" >&2
 if ! { cmake -S "$WORK/src" -B "$WORK/build" -G Ninja -Wno-dev \
     -DCMAKE_TOOLCHAIN_FILE="$HERE/mingw-w64.cmake" -DCMAKE_INSTALL_PREFIX="$PREFIX" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    "${OPTIONS[@]}" && cmake --build "$WORK/build" -j "$(nproc)" &&
+    -DCMAKE_C_FLAGS="$MAP" -DCMAKE_CXX_FLAGS="$MAP" "${OPTIONS[@]}" &&
+    cmake --build "$WORK/build" -j "$(nproc)" &&
     cmake --install "$WORK/build" --strip; } >"$LOG" 2>&1; then
     tail -n 40 "$LOG" >&2
     exit 1
