@@ -27,7 +27,7 @@ build_project() {
 
 # What cross-building for Windows and running the result under wine needs.
 WINDOWS_PACKAGES=(cmake ninja-build dpkg-dev perl python3 qt6-base-dev mingw-w64
-    g++-mingw-w64-x86-64-posix zip unzip wine wine64 fonts-wine locales xvfb xdotool xclip
+    g++-mingw-w64-x86-64-posix unzip wine wine64 fonts-wine locales xvfb xdotool xclip
     python3-xlib)
 
 # Configures a Windows build into the folder $1, against Qt for Windows (built once into a cache
