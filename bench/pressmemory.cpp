@@ -6,7 +6,7 @@
 //
 // Usage: pressmemory [PRESSES]
 
-#include "form1.h"
+#include "qtform.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -106,9 +106,9 @@ int main(int argc, char *argv[])
 
     BoxAnswerer answerer;
     app.installEventFilter(&answerer);
-    quorlex::Form1 window;
+    quorlex::QtForm window;
     window.load();
-    window.setOutputFolder(folder.path());
+    window.setOutputFolder(folder.path().toStdU16String());
     window.show();
     QCoreApplication::processEvents();
 

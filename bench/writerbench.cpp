@@ -48,7 +48,7 @@ ConfigRecord worstRecord()
     for (int i = 0; i < int(commandNames().size()); ++i)
         record.commands[i].level = AccessLevel::Full;
     for (int i = 0; i < kMessageCount; ++i)
-        record.messages[i] = longMessage(10000);
+        record.messages[i] = longMessage(10000).toStdU16String();
     return record;
 }
 
@@ -62,8 +62,8 @@ Figures measure(const ConfigRecord &original, const QString &folder, int runs)
 {
     int warnings = 0;
     WriterHooks hooks;
-    hooks.warn = [&warnings](const QString &, const QString &) { ++warnings; };
-    hooks.messageShortened = [](int, const QString &) {};
+    hooks.warn = [&warnings](const Text &, const Text &) { ++warnings; };
+    hooks.messageShortened = [](int, const Text &) {};
 
     std::vector<double> us;
     us.reserve(size_t(runs));
@@ -72,7 +72,7 @@ Figures measure(const ConfigRecord &original, const QString &folder, int runs)
             warnings = 0;
         ConfigRecord record = original; // the writer shortens messages in its record
         const auto start = std::chrono::steady_clock::now();
-        const WriteResult result = writeConfigFile(record, folder, hooks);
+        const WriteResult result = writeConfigFile(record, folder.toStdU16String(), hooks);
         const auto end = std::chrono::steady_clock::now();
         if (!result.ok) {
             std::fprintf(stderr, "writerbench: %s: %s\n", qPrintable(result.path),

@@ -1,41 +1,47 @@
 #include "accesslevel.h"
 
-#include <algorithm>
-
 namespace quorlex
 {
 
-const std::array<const char *, kAccessLevelCount> kAccessLevelNames = {"Disabled", "Low",
-                                                                       "Intermediate", "Full"};
+const std::array<const char16_t *, kAccessLevelCount> kAccessLevelNames = {
+    u"Disabled", u"Low", u"Intermediate", u"Full"};
 
-const char kCommandCatalogue[] =
-    "addmsg,adminpeep,blockname,botreset,classlock,classweapons,exosuit,forcefreefly,forceverify,"
-    "friendlyfire,getdelta,gethitmiss,grenadeban,hardcore,joinff,kick,lifecycle,locationdamage,"
-    "lockdown,mute,nextlevel,popupnames,predmask,prevlevel,pwn,queen,record,rename,resetmsg,"
-    "restart,roulette,setlevel,shutup,switch,teamlock,terminate,toggleid,transfersc,unlock,wait,"
-    "weaponban,wipeout";
+const char16_t kCommandCatalogue[] =
+    u"addmsg,adminpeep,blockname,botreset,classlock,classweapons,exosuit,forcefreefly,forceverify,"
+    u"friendlyfire,getdelta,gethitmiss,grenadeban,hardcore,joinff,kick,lifecycle,locationdamage,"
+    u"lockdown,mute,nextlevel,popupnames,predmask,prevlevel,pwn,queen,record,rename,resetmsg,"
+    u"restart,roulette,setlevel,shutup,switch,teamlock,terminate,toggleid,transfersc,unlock,wait,"
+    u"weaponban,wipeout";
 
-char accessLevelDigit(AccessLevel level)
+char16_t accessLevelDigit(AccessLevel level)
 {
     switch (level) {
     case AccessLevel::Low:
-        return '1';
+        return u'1';
     case AccessLevel::Intermediate:
-        return '2';
+        return u'2';
     case AccessLevel::Full:
-        return '3';
+        return u'3';
     case AccessLevel::Disabled:
         break;
     }
-    return '\0';
+    return u'\0';
 }
 
-const QStringList &commandNames()
+const std::vector<Text> &commandNames()
 {
-    static const QStringList names = [] {
-        QStringList all = QString::fromLatin1(kCommandCatalogue).split(QLatin1Char(','));
+    static const std::vector<Text> names = [] {
+        std::vector<Text> all;
+        const TextView catalogue = kCommandCatalogue;
         // Rows beyond the window's capacity cannot be shown or chosen, so they do not exist.
-        return all.mid(0, std::min<qsizetype>(all.size(), kCommandRowCapacity));
+        for (size_t start = 0; all.size() < size_t(kCommandRowCapacity);) {
+            const size_t comma = catalogue.find(u',', start);
+            all.emplace_back(catalogue.substr(start, comma - start));
+            if (comma == TextView::npos)
+                break;
+            start = comma + 1;
+        }
+        return all;
     }();
     return names;
 }

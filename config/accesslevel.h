@@ -2,9 +2,10 @@
 
 // Access levels of the administrator commands and the command catalogue that names them.
 
-#include <QStringList>
+#include "text.h"
 
 #include <array>
+#include <vector>
 
 namespace quorlex
 {
@@ -14,18 +15,18 @@ enum class AccessLevel { Disabled, Low, Intermediate, Full };
 inline constexpr int kAccessLevelCount = 4;
 
 // Level names in button order, left to right: Disabled, Low, Intermediate, Full.
-extern const std::array<const char *, kAccessLevelCount> kAccessLevelNames;
+extern const std::array<const char16_t *, kAccessLevelCount> kAccessLevelNames;
 
 // The digit written after "=" for a level; Disabled commands get no line and have no digit.
-char accessLevelDigit(AccessLevel level);
+char16_t accessLevelDigit(AccessLevel level);
 
 // The window has room for this many command rows; the catalogue fills the first of them.
 inline constexpr int kCommandRowCapacity = 60;
 
 // The module's administrator commands, in row order, as one comma-separated text.
-extern const char kCommandCatalogue[];
+extern const char16_t kCommandCatalogue[];
 
 // The catalogue split at its commas, at most kCommandRowCapacity names.
-const QStringList &commandNames();
+const std::vector<Text> &commandNames();
 
 } // namespace quorlex

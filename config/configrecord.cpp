@@ -4,53 +4,53 @@ namespace quorlex
 {
 
 const std::array<FlagEntry, kWeaponCount> kWeapons = {{
-    {"shotgun", "Shotgun", false},
-    {"pulserifle", "Pulse Rifle", false},
-    {"grenadelauncher", "Grenade Launcher", false},
-    {"flamethrower", "Flamethrower", false},
-    {"smartgun", "Smartgun", true},
-    {"sadar", "Sadar", false},
-    {"minigun", "Minigun", true},
-    {"railgun", "Railgun", false},
-    {"predpistol", "Predpistol", true},
-    {"speargun", "Speargun", false},
-    {"shouldercannon", "Shoulder Cannon", false},
-    {"disc", "Disc", true},
-    {"netgun", "Netgun", false},
-    {"stickybomb", "Sticky Bombs", false},
+    {u"shotgun", u"Shotgun", false},
+    {u"pulserifle", u"Pulse Rifle", false},
+    {u"grenadelauncher", u"Grenade Launcher", false},
+    {u"flamethrower", u"Flamethrower", false},
+    {u"smartgun", u"Smartgun", true},
+    {u"sadar", u"Sadar", false},
+    {u"minigun", u"Minigun", true},
+    {u"railgun", u"Railgun", false},
+    {u"predpistol", u"Predpistol", true},
+    {u"speargun", u"Speargun", false},
+    {u"shouldercannon", u"Shoulder Cannon", false},
+    {u"disc", u"Disc", true},
+    {u"netgun", u"Netgun", false},
+    {u"stickybomb", u"Sticky Bombs", false},
 }};
 
 const std::array<FlagEntry, kGrenadeCount> kGrenades = {{
-    {"pulse", "Pulse Grenades", false},
-    {"timed", "Timed Grenades", false},
-    {"proxy", "Proxy Grenades", true},
-    {"emp", "EMP Grenades", false},
-    {"spider", "Spider Grenades", true},
+    {u"pulse", u"Pulse Grenades", false},
+    {u"timed", u"Timed Grenades", false},
+    {u"proxy", u"Proxy Grenades", true},
+    {u"emp", u"EMP Grenades", false},
+    {u"spider", u"Spider Grenades", true},
 }};
 
 // The captions of 4 and 5 end in a blank, as the module's documentation shows them.
 const std::array<FlagEntry, kSettingCount> kSettings = {{
-    {"useIPBan", "Use External IP Banner", false},
-    {"hardcoreevac", "Use Hardcore Evac", true},
-    {"block<name>", "Block <name> command", false},
-    {"adminpeep", "Use Admin Peep Mode", false},
-    {"allowNPC", "Allow NPCs ", false},
-    {"IDsInName", "Use ID's in names ", true},
+    {u"useIPBan", u"Use External IP Banner", false},
+    {u"hardcoreevac", u"Use Hardcore Evac", true},
+    {u"block<name>", u"Block <name> command", false},
+    {u"adminpeep", u"Use Admin Peep Mode", false},
+    {u"allowNPC", u"Allow NPCs ", false},
+    {u"IDsInName", u"Use ID's in names ", true},
 }};
 
 const std::array<PasswordEntry, kPasswordCount> kPasswords = {{
-    {"L1Pass", "Low Access Password", "greenharbor"},
-    {"L2Pass", "Intermediate Access Password", "silvermountainrivers"},
+    {u"L1Pass", u"Low Access Password", u"greenharbor"},
+    {u"L2Pass", u"Intermediate Access Password", u"silvermountainrivers"},
 }};
 
-QString defaultMessage(int slot)
+Text defaultMessage(int slot)
 {
     switch (slot) {
     case 0:
-        return QStringLiteral("QUORLEX server extension by the QUORLEX authors - details at "
-                              "https://quorlex.example.org/");
+        return u"QUORLEX server extension by the QUORLEX authors - details at "
+               u"https://quorlex.example.org/";
     case 1:
-        return QStringLiteral("Dont like the rules??? Then leave and rent your own server");
+        return u"Dont like the rules??? Then leave and rent your own server";
     default:
         return {};
     }
@@ -69,12 +69,12 @@ template <std::size_t N> std::array<bool, N> defaultsOf(const std::array<FlagEnt
 
 ConfigRecord::ConfigRecord()
     : weaponBan(defaultsOf(kWeapons)), grenadeBan(defaultsOf(kGrenades)),
-      settings(defaultsOf(kSettings)), messageFrequency(QString::fromLatin1(kFrequencyDefault))
+      settings(defaultsOf(kSettings)), messageFrequency(kFrequencyDefault)
 {
     for (int i = 0; i < kPasswordCount; ++i)
-        passwords[i] = QString::fromLatin1(kPasswords[i].defaultText);
-    const QStringList &names = commandNames();
-    for (int i = 0; i < names.size(); ++i)
+        passwords[i] = kPasswords[i].defaultText;
+    const std::vector<Text> &names = commandNames();
+    for (size_t i = 0; i < names.size(); ++i)
         commands[i].name = names[i];
     for (int i = 0; i < kMessageCount; ++i)
         messages[i] = defaultMessage(i);

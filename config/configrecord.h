@@ -5,8 +5,7 @@
 // defaults built in here; nothing is read from disk.
 
 #include "accesslevel.h"
-
-#include <QString>
+#include "text.h"
 
 #include <array>
 
@@ -15,8 +14,8 @@ namespace quorlex
 
 // One yes/no value of a flag catalogue: its file key, the caption the window shows, its default.
 struct FlagEntry {
-    const char *key;
-    const char *caption;
+    const char16_t *key;
+    const char16_t *caption;
     bool defaultOn;
 };
 
@@ -36,23 +35,23 @@ extern const std::array<FlagEntry, kSettingCount> kSettings;
 inline constexpr int kSettingUseIPBan = 0;
 
 struct PasswordEntry {
-    const char *key;
-    const char *caption;
-    const char *defaultText;
+    const char16_t *key;
+    const char16_t *caption;
+    const char16_t *defaultText;
 };
 extern const std::array<PasswordEntry, kPasswordCount> kPasswords;
 
-inline constexpr char kFrequencyKey[] = "messagefrequency";
-inline constexpr char kFrequencyCaption[] = "Message Frequency";
-inline constexpr char kFrequencyDefault[] = "2";
-inline constexpr char kTieredAdminKey[] = "UseTieredAdmin";
-inline constexpr char kTieredAdminCaption[] = "Use Tiered Admin?";
+inline constexpr char16_t kFrequencyKey[] = u"messagefrequency";
+inline constexpr char16_t kFrequencyCaption[] = u"Message Frequency";
+inline constexpr char16_t kFrequencyDefault[] = u"2";
+inline constexpr char16_t kTieredAdminKey[] = u"UseTieredAdmin";
+inline constexpr char16_t kTieredAdminCaption[] = u"Use Tiered Admin?";
 
 // Default texts of the message slots; slots without an entry start empty.
-QString defaultMessage(int slot);
+Text defaultMessage(int slot);
 
 struct CommandRow {
-    QString name;
+    Text name;
     AccessLevel level = AccessLevel::Disabled;
 };
 
@@ -62,11 +61,11 @@ struct ConfigRecord {
     std::array<bool, kWeaponCount> weaponBan{};
     std::array<bool, kGrenadeCount> grenadeBan{};
     std::array<bool, kSettingCount> settings{};
-    QString messageFrequency;
+    Text messageFrequency;
     bool useTieredAdmin = false;
-    std::array<QString, kPasswordCount> passwords;
+    std::array<Text, kPasswordCount> passwords;
     std::array<CommandRow, kCommandRowCapacity> commands;
-    std::array<QString, kMessageCount> messages;
+    std::array<Text, kMessageCount> messages;
 };
 
 } // namespace quorlex

@@ -2,8 +2,24 @@
 
 // The default file as the module expects it (tests/data), and expectations derived from it.
 
+#include "text.h"
+
 #include <QByteArray>
 #include <QFile>
+#include <QString>
+
+// Between the core's text and Qt's: the same UTF-16, copied.
+inline QString qt(const quorlex::Text &text)
+{
+    return QString::fromStdU16String(text);
+}
+namespace quorlex
+{
+inline Text text(const QString &string)
+{
+    return string.toStdU16String();
+}
+} // namespace quorlex
 
 inline QByteArray readFile(const QString &path)
 {

@@ -2,8 +2,8 @@
 // reader is told. The writer's boxes, seen through real input, are the end-to-end check's
 // (e2e/drive.py).
 
-#include "form1.h"
 #include "golden.h"
+#include "qtform.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -19,7 +19,7 @@ class TestWindow : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<QtForm> m_form;
 
     template <typename T = QWidget> T *find(const QString &name)
     {
@@ -34,8 +34,8 @@ class TestWindow : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_form = std::make_unique<Form1>();
-        m_form->setOutputFolder(m_dir.path());
+        m_form = std::make_unique<QtForm>();
+        m_form->setOutputFolder(text(m_dir.path()));
         m_form->load();
         m_form->show();
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));

@@ -24,14 +24,17 @@ class TestWriter : public QObject
     QTemporaryDir m_dir;
     QStringList m_events; // the boxes shown and the texts the window is told of, in order
     const WriterHooks m_hooks{
-        [this](const QString &title, const QString &text) { m_events << title + ": " + text; },
-        [this](int slot, const QString &text) { m_events << QString::number(slot) + ": " + text; }};
+        [this](const Text &title, const Text &text) { m_events << qt(title) + ": " + qt(text); },
+        [this](int slot, const Text &text) {
+            m_events << QString::number(slot) + ": " + qt(text);
+        }};
 
     QByteArray written(ConfigRecord &record)
     {
         m_events.clear();
-        const WriteResult result = writeConfigFile(record, m_dir.path(), m_hooks);
-        return result.ok ? readFile(m_dir.filePath(kConfigFileName)) : result.reason.toUtf8();
+        const WriteResult result = writeConfigFile(record, text(m_dir.path()), m_hooks);
+        return result.ok ? readFile(m_dir.filePath(qt(kConfigFileName)))
+                         : qt(result.reason).toUtf8();
     }
 
 private Q_SLOTS:
@@ -47,7 +50,7 @@ private Q_SLOTS:
             });
         };
         const auto message = [](const QString &text) {
-            return Edit([=](ConfigRecord &r) { r.messages[5] = text; });
+            return Edit([=](ConfigRecord &r) { r.messages[5] = quorlex::text(text); });
         };
         using L = AccessLevel;
         QTest::newRow("defaults") << Edit([](ConfigRecord &) {}) << golden();
@@ -57,15 +60,16 @@ private Q_SLOTS:
             << tiered("addmsg=3\r\nkick=2\r\nweaponban=1\r\n");
         QTest::newRow("empty passwords, pasted lines") << Edit([](ConfigRecord &r) {
             r.useTieredAdmin = true;
-            r.passwords = {QString(), QStringLiteral("x\r\n[Commands]\nkick=3")};
+            r.passwords = {Text(), u"x\r\n[Commands]\nkick=3"};
         }) << tiered("", "", "x  [Commands] kick=3");
         for (const char *number : {"30", " 30", "-4 ", "+007", "99999999999"})
             QTest::addRow("frequency '%s' as typed", number)
-                << Edit([=](ConfigRecord &r) { r.messageFrequency = number; })
+                << Edit([=](ConfigRecord &r) { r.messageFrequency = text(number); })
                 << golden("frequency=2", "frequency=" + QByteArray(number));
         for (const char *text : {"", "   ", "often", "3x", "2.5", "1 2", "-"})
             QTest::addRow("frequency '%s' is 2", text)
-                << Edit([=](ConfigRecord &r) { r.messageFrequency = text; }) << golden();
+                << Edit([=](ConfigRecord &r) { r.messageFrequency = quorlex::text(text); })
+                << golden();
         QTest::newRow("controls and separators become blanks")
             << message(QStringLiteral("a\r\nb\tc\0d\u007Fe\u0085f\u0081g\u2028h\u2029i"))
             << golden("<5>", "<5>a  b c d e f g h i");
@@ -110,7 +114,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, line);
         QFETCH(QString, shortened);
         ConfigRecord record;
-        record.messages[3] = text;
+        record.messages[3] = quorlex::text(text);
         const QByteArray expected = golden("<3>\r\n", "<3>" + line + "\r\n");
         QCOMPARE(written(record), expected);
         const QStringList warned{"Warning: Message 4 too long!", "3: " + shortened};
@@ -130,10 +134,10 @@ private Q_SLOTS:
     {
         QFETCH(QString, failure);
         QTemporaryDir dir;
-        const QString path = dir.filePath(kConfigFileName);
+        const QString path = dir.filePath(qt(kConfigFileName));
         ConfigRecord record;
         QVERIFY(failure == "directory" ? QDir().mkdir(path)
-                                       : writeConfigFile(record, dir.path(), m_hooks).ok);
+                                       : writeConfigFile(record, text(dir.path()), m_hooks).ok);
         const QByteArray earlier = readFile(path);
         const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
 
@@ -145,15 +149,15 @@ private Q_SLOTS:
         setrlimit(RLIMIT_FSIZE, &limit);
         qputenv("QUORLEX_FAIL_SYNC", failure == "sync" ? "1" : "");
         record.useTieredAdmin = true;
-        record.messages[0] = QString(197, QLatin1Char('x'));
+        record.messages[0] = Text(197, u'x');
         m_events.clear();
-        const WriteResult result = writeConfigFile(record, dir.path(), m_hooks);
+        const WriteResult result = writeConfigFile(record, text(dir.path()), m_hooks);
         setrlimit(RLIMIT_FSIZE, &unlimited);
         qunsetenv("QUORLEX_FAIL_SYNC");
 
-        QVERIFY2(!result.ok && !result.reason.isEmpty(), "failed (sync: failsync preloaded?)");
+        QVERIFY2(!result.ok && !result.reason.empty(), "failed (sync: failsync preloaded?)");
         if (failure == "sync") // the window is told why
-            QCOMPARE(result.reason, "Input/output error");
+            QCOMPARE(qt(result.reason), "Input/output error");
         // Opened first: a folder that cannot take the file warns of nothing before it fails.
         QCOMPARE(m_events.isEmpty(), failure == "directory");
         QCOMPARE(readFile(path), earlier);
@@ -164,14 +168,14 @@ private Q_SLOTS:
     {
         if (geteuid() != 0)
             QSKIP("needs root to give the earlier file another owner");
-        const QByteArray path = QFile::encodeName(m_dir.filePath(kConfigFileName));
+        const QByteArray path = QFile::encodeName(m_dir.filePath(qt(kConfigFileName)));
         ConfigRecord record;
-        QVERIFY(writeConfigFile(record, m_dir.path(), m_hooks).ok);
+        QVERIFY(writeConfigFile(record, text(m_dir.path()), m_hooks).ok);
         QVERIFY(chown(path, 4321, 8765) == 0 && chmod(path, 0640) == 0);
         record.useTieredAdmin = true;
         // The folder with a separator at its end, as a drive's root is reported.
-        const WriteResult result = writeConfigFile(record, m_dir.path() + '/', m_hooks);
-        QVERIFY(result.path.endsWith("//QUORLEX_CONFIG.txt"));
+        const WriteResult result = writeConfigFile(record, text(m_dir.path() + '/'), m_hooks);
+        QVERIFY(qt(result.path).endsWith("//QUORLEX_CONFIG.txt"));
         QCOMPARE(readFile(path), tiered(""));
         struct stat st;
         QCOMPARE(stat(path, &st), 0);

@@ -1,6 +1,6 @@
 // Start-up: the window, its load step, and the event loop until the window is closed.
 
-#include "form1.h"
+#include "qtform.h"
 #include "startupimages.h"
 
 #include <QApplication>
@@ -10,7 +10,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     app.setWindowIcon(quorlex::windowIcon());
     quorlex::cacheGroupBoxFrame();
-    quorlex::Form1 window;
+    quorlex::QtForm window;
     window.load();
     // Polished before its native window exists: from then on, every event to a frame or label
     // asks the platform whether the window is active (some 800 questions while polishing and

@@ -1,0 +1,110 @@
+#pragma once
+
+// The setup window as data: every control with its kind, container, caption, place in twips and
+// initial state. Both faces build the window from this table and nothing else.
+//
+// A control's id is its place in the tab order, 0 to 409, and also its place in the table, so
+// that creating the controls in table order gives the tab order, and every frame comes before
+// what it holds.
+
+#include "text.h"
+
+#include <string>
+#include <vector>
+
+namespace quorlex
+{
+
+enum class ControlKind { Frame, Label, CheckBox, OptionButton, TextBox, PushButton };
+
+// Left, Top, Width and Height in twips (1/1440 inch, 15 to a pixel at 96 dpi), measured from the
+// outer top-left corner of the container.
+struct Twips {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+inline constexpr int kTwipsPerInch = 1440;
+
+struct ControlSpec {
+    std::string name = {}; // "Frame1", "chkWeapon(0)", "optFull(59)"
+    ControlKind kind = ControlKind::Frame;
+    int container = -1; // the id of the frame that holds it; kForm for the window itself
+    Text caption = {};  // caption, or the text of a text box
+    Twips place = {};
+    int state = 0; // check box: 0 or 1; option button: 1 when selected
+    bool enabled = true;
+    Text levelName = {}; // option buttons: the level they stand for
+};
+
+inline constexpr char16_t kFormCaption[] = u"QUORLEX_CONFIG";
+inline constexpr int kFormWidthTwips = 14805;
+inline constexpr int kFormHeightTwips = 9330;
+
+// The ids of the controls, named as the controls are.
+namespace ctl
+{
+inline constexpr int kForm = -1;
+inline constexpr int Frame1 = 0;
+constexpr int chkWeapon(int k)
+{
+    return 1 + k;
+}
+inline constexpr int Frame2 = 15;
+constexpr int chkGrenade(int k)
+{
+    return 16 + k;
+}
+inline constexpr int Frame3 = 21;
+constexpr int txtMessage(int k)
+{
+    return 22 + k;
+}
+inline constexpr int Frame4 = 32;
+constexpr int chkSettings(int k)
+{
+    return 33 + k;
+}
+inline constexpr int txtFrequency = 39;
+inline constexpr int Label1 = 40;
+inline constexpr int Command1 = 41;
+inline constexpr int fmeAdmin = 42;
+inline constexpr int chkUseTieredAdmin = 43;
+constexpr int lblCommand(int row)
+{
+    return 44 + 6 * row;
+}
+constexpr int fmeAdminLevel(int row)
+{
+    return 45 + 6 * row;
+}
+// The option buttons of a row in level order: optDisable, optLow, optIntermediate, optFull.
+constexpr int levelButton(int row, int level)
+{
+    return 46 + 6 * row + level;
+}
+inline constexpr int fmePassword = 404;
+constexpr int Label2(int k)
+{
+    return 405 + 2 * k;
+}
+constexpr int txtPass(int k)
+{
+    return 406 + 2 * k;
+}
+inline constexpr int Label3 = 409;
+inline constexpr int kCount = 410;
+} // namespace ctl
+
+// All 410 controls, indexed by id.
+const std::vector<ControlSpec> &formControls();
+
+// The control's place measured from the window's client area.
+Twips placeOnForm(int id);
+
+// True when `frame` holds the control, directly or through other frames.
+bool isInside(int id, int frame);
+
+} // namespace quorlex

@@ -1,0 +1,33 @@
+#pragma once
+
+// What the window's behaviour needs of a toolkit: the controls of the table, addressed by id, and
+// a message box. A face creates the controls, moves their values and shows boxes; everything the
+// window does with them is Form1's.
+
+#include "text.h"
+
+namespace quorlex
+{
+
+class Face
+{
+public:
+    virtual ~Face() = default;
+
+    // A check box's state: 0 unticked, 1 ticked, 2 greyed.
+    virtual int checkState(int id) const = 0;
+    virtual void setCheckState(int id, int state) = 0;
+    // Whether an option button is the selected one of its row.
+    virtual bool isSelected(int id) const = 0;
+    // A text box's text or a label's caption.
+    virtual Text text(int id) const = 0;
+    virtual void setText(int id, const Text &text) = 0;
+    // A frame shows, hides, enables or disables everything it holds with it.
+    virtual void showControl(int id, bool shown) = 0;
+    virtual void enableControl(int id, bool enabled) = 0;
+    // A modal box with the title, the text, no icon and a single OK button; returns once it has
+    // been dismissed.
+    virtual void showMessage(const Text &title, const Text &text) = 0;
+};
+
+} // namespace quorlex
