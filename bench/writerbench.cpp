@@ -75,8 +75,9 @@ Figures measure(const ConfigRecord &original, const QString &folder, int runs)
         const WriteResult result = writeConfigFile(record, folder.toStdU16String(), hooks);
         const auto end = std::chrono::steady_clock::now();
         if (!result.ok) {
-            std::fprintf(stderr, "writerbench: %s: %s\n", qPrintable(result.path),
-                         qPrintable(result.reason));
+            std::fprintf(stderr, "writerbench: %s: %s\n",
+                         qPrintable(QString::fromStdU16String(result.path)),
+                         qPrintable(QString::fromStdU16String(result.reason)));
             std::exit(1);
         }
         if (i >= 0)
@@ -90,7 +91,7 @@ Figures measure(const ConfigRecord &original, const QString &folder, int runs)
             us[us.size() / 2],
             us[us.size() * 95 / 100],
             us.front(),
-            QFile(configFilePath(folder)).size(),
+            QFile(QString::fromStdU16String(configFilePath(folder.toStdU16String()))).size(),
             warnings / runs};
 }
 

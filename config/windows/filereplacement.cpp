@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace quorlex
 {
 
@@ -21,7 +23,7 @@ Text systemReason(DWORD error)
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, error, 0, reinterpret_cast<wchar_t *>(&message), 0, nullptr);
     Text reason = length ? Text(reinterpret_cast<char16_t *>(message), length)
-                         : u"System error " + decimal(long long(error));
+                         : u"System error " + decimal(static_cast<long long>(error));
     LocalFree(message);
     while (!reason.empty() && (reason.back() == u'\n' || reason.back() == u'\r'))
         reason.pop_back();

@@ -1,17 +1,21 @@
 #!/usr/bin/python3
 # The released program, unpacked into a folder whose name has a blank and a non-ASCII letter,
 # started the way its users start it (the Linux launcher, or wine for the Windows zip) from
-# another working folder, under an Xvfb of its own, and driven by real X input: clicks,
+# another working folder, under an Xvfb of its own, and driven by real X input: clicks, keys,
 # pastes through the clipboard, Return on its message boxes, and the window manager's close
-# request. Each step is checked through the file it writes beside the program.
+# request. Both faces go through the same scenario; each step is checked through the file it
+# writes beside the program.
 #
 #   drive.py linux ARCHIVE.tar.gz
-#   drive.py wine ARCHIVE.zip CODEPAGE holdfile.exe planted.dll NAME,...   (CODEPAGE 1252 or 932)
+#   drive.py wine ARCHIVE.zip CODEPAGE DPI holdfile.exe planted.dll NAME,...
 #
-# Under wine, planted.dll lies in the program's folder under each NAME.dll, preferred to wine's
-# own as Windows would prefer it, and must never be loaded. With the code page 1252 the replace
-# is also tried while the file is a folder (the system's reason at once) and while another
-# program holds it open: briefly (the press writes) and for longer than the writer waits.
+# CODEPAGE is 1252 or 932 (a double-byte code page: a shorter scenario on the byte limit), DPI
+# 96 or 144 (150 %). Under wine, planted.dll lies in the program's folder under each NAME.dll,
+# preferred to wine's own as Windows would prefer it, and must never be loaded. Only under wine,
+# since only Windows refuses to replace a file that another program holds open: the replace is
+# also tried while the file is held, briefly (the press writes) and for longer than the writer
+# waits ("Error"). Only under wine the boxes' texts are read back (Ctrl+C copies a Windows
+# message box; Qt's boxes elsewhere copy nothing).
 import glob
 import os
 import re
@@ -20,38 +24,47 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 GOLDEN = open(os.path.join(os.path.dirname(__file__), "../data/QUORLEX_CONFIG.txt"), "rb").read()
-TIERED = (b"UseTieredAdmin=1\r\n\r\n\r\n[Password]\r\nL1Pass=greenharbor\r\n"
-          b"L2Pass=silvermountainrivers\r\n\r\n\r\n[Commands]\r\nkick=2\r\n")
+TIERED = b"UseTieredAdmin=1\r\n\r\n\r\n[Password]\r\nL1Pass=greenharbor\r\n" \
+         b"L2Pass=silvermountainrivers\r\n\r\n\r\n[Commands]\r\n"
 
 # The characters that Windows-1252 puts at 0x80-0x9F, as Python's codec defines them.
 CP1252_HIGH = bytes(range(0x80, 0xA0)).decode("cp1252", "ignore")
 HELD = "Another program has the file open"
-# The controls clicked: the corners of their containers, in twips from the window's client area,
+# The controls used: the corners of their containers, in twips from the window's client area,
 # added up, then the control's own size, whose middle is clicked.
 PLACES = {"Create Config File": [(6660, 7080), (1515, 315)],
           "Use External IP Banner": [(5820, 60), (120, 300), (2055, 255)],
+          "Message Frequency": [(5820, 60), (1860, 2100), (375, 285)],
           "Use Tiered Admin?": [(8220, 120), (1695, 255)],
           "kick: Intermediate": [(8220, 420), (1140, 6600), (540, 180), (195, 195)],
-          "message 3": [(60, 3660), (60, 840), (7935, 285)],
-          "message 4": [(60, 3660), (60, 1140), (7935, 285)]}
+          "kick: Full": [(8220, 420), (1140, 6600), (780, 180), (195, 195)]}
+for slot in range(10):
+    PLACES[f"message {slot + 1}"] = [(60, 3660), (60, 240 + 300 * slot), (7935, 285)]
 
 
 def run(*args, check=True):
-    return subprocess.run(args, env=env, check=check, capture_output=True, text=True).stdout
+    return subprocess.run(args, env=env, check=check, capture_output=True, text=True,
+                          errors="replace").stdout
 
 
 def check(ok, what):
-    print("ok:" if ok else "FAIL:", what)
+    print("ok:" if ok else "FAIL:", what, flush=True)
+    if not ok and os.environ.get("QUORLEX_E2E_SHOT"):
+        # The screen as it was, for whoever looks into the failure.
+        subprocess.run(["import", "-window", "root", os.environ["QUORLEX_E2E_SHOT"]], env=env)
     ok or sys.exit(1)
 
 
-def wait(what, probe, timeout=60):
+def wait(what, probe, timeout=60, fail=True):
     deadline = time.monotonic() + timeout
     while not (value := probe()):
         if time.monotonic() > deadline:
+            if not fail:
+                return value
             check(False, f"waited {timeout} s for {what}")
         time.sleep(0.1)
     return value
@@ -62,25 +75,76 @@ def find(title):
     return found.split()[0] if found else None
 
 
+def pixels(twips):
+    return (twips * dpi + 720) // 1440  # rounded, as Windows' MulDiv rounds
+
+
 def click(place):
     *corners, size = PLACES[place]
-    x, y = (sum(c[i] for c in corners) + size[i] // 2 for i in (0, 1))
-    run("xdotool", "mousemove", "--window", window, str(x // 15), str(y // 15), "click", "1")
+    x, y = (pixels(sum(c[i] for c in corners) + size[i] // 2) for i in (0, 1))
+    run("xdotool", "mousemove", "--window", window, str(x), str(y), "click", "1")
 
 
-def clip(text):
-    subprocess.run(["xclip", "-selection", "clipboard"], input=text.encode(), env=env,
-                   stderr=subprocess.DEVNULL, check=True)
+def keys(*names):
+    run("xdotool", "windowfocus", "--sync", window, "key", "--delay", "50", *names)
+
+
+class Clipboard(threading.Thread):
+    """Owns the clipboard with a text and counts the programs' requests for it, so that a paste
+    is known to have arrived before the next text takes its place."""
+
+    def __init__(self):
+        super().__init__(daemon=True)
+        import Xlib.threaded  # noqa: F401 (one connection, used by this thread and the driver's)
+        from Xlib import display
+        self.screen = display.Display(env["DISPLAY"])
+        self.atom = self.screen.intern_atom
+        self.owner = self.screen.screen().root.create_window(0, 0, 1, 1, 0, 0)
+        self.text, self.served, self.lock = b"", 0, threading.Lock()
+        self.start()
+
+    def set(self, text):
+        with self.lock:
+            self.text, self.served = text.encode(), 0
+            self.owner.set_selection_owner(self.atom("CLIPBOARD"), 0)
+            self.screen.flush()
+
+    def run(self):
+        from Xlib import X, Xatom, protocol
+        texts = [self.atom(name) for name in ("UTF8_STRING", "text/plain;charset=utf-8")]
+        texts.append(Xatom.STRING)
+        while True:
+            try:
+                event = self.screen.next_event()
+            except Exception:  # the X server has gone at the end of the run
+                return
+            if event.type != X.SelectionRequest:
+                continue
+            with self.lock:
+                prop = event.property or event.target
+                if event.target == self.atom("TARGETS"):
+                    event.requestor.change_property(prop, Xatom.ATOM, 32,
+                                                    texts + [self.atom("TARGETS")])
+                elif event.target in texts:
+                    event.requestor.change_property(prop, event.target, 8, self.text)
+                    self.served += 1
+                else:
+                    prop = X.NONE
+                event.requestor.send_event(protocol.event.SelectionNotify(
+                    time=event.time, requestor=event.requestor, selection=event.selection,
+                    target=event.target, property=prop))
+                self.screen.flush()
 
 
 def paste(place, text):
-    clip(text)
+    clipboard.set(text)
     click(place)
-    run("xdotool", "key", "ctrl+a", "ctrl+v")
+    keys("ctrl+a", "ctrl+v")
+    wait("the program to take the pasted text", lambda: clipboard.served)
 
 
 def copied(title):
-    # What a message box puts on the clipboard at Ctrl+C on Windows: title, text and buttons
+    # What a Windows message box puts on the clipboard at Ctrl+C: title, text and buttons
     # between rules.
     parts = run("xclip", "-o", "-selection", "clipboard", check=False).replace("\r", "")
     parts = parts.split("-" * 27 + "\n")
@@ -92,7 +156,7 @@ def answer(*titles):
     for title in titles:
         box = wait(f'the "{title}" box', lambda: find(title))
         if kind == "wine":
-            clip("")
+            clipboard.set("")
             run("xdotool", "windowfocus", "--sync", box, "key", "ctrl+c")
             texts.append(wait(f'the text of the "{title}" box', lambda: copied(title)))
         run("xdotool", "windowfocus", "--sync", box, "key", "Return")
@@ -100,11 +164,16 @@ def answer(*titles):
     return texts
 
 
-def create(expected, *boxes):
-    click("Create Config File")
-    answer(*boxes)
-    wait("the file as expected", lambda: read() == expected, timeout=15)
-    check(not find("Warning"), "the file as expected, and no warning beyond those expected")
+def written(expected, what, *boxes):
+    texts = answer(*boxes)
+    if not wait(f"the file {what}", lambda: read() == expected, timeout=15, fail=False):
+        import difflib
+        print("\n".join(difflib.unified_diff(expected.decode("cp1252").split("\r\n"),
+              (read() or b"").decode("cp1252").split("\r\n"), lineterm="", n=0)))
+        check(False, f"the file {what}")
+    check(not find("Warning") and not find("Error"), f"the file {what}, and no box beyond those "
+          "expected")
+    return texts
 
 
 def read():
@@ -122,7 +191,7 @@ def close():
     return app.wait(60)
 
 
-def start(kind, codepage):
+def start():
     if kind == "linux":
         # The launcher's Exec line, unescaped as a desktop entry's string and then as quoted
         # arguments, with %k the launcher's own path.
@@ -139,6 +208,8 @@ def start(kind, codepage):
         env.update(LOCPATH=tmp, LC_ALL="ja_JP.UTF-8")
         run("localedef", "-i", "ja_JP", "-f", "UTF-8", os.path.join(tmp, "ja_JP.UTF-8"))
     run("bash", os.path.join(os.path.dirname(__file__), "../../packaging/windows/wine-prefix.sh"))
+    run("wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+        "/d", str(dpi), "/f")
     return ["wine", os.path.join(folder, "quorlex-config.exe")]
 
 
@@ -149,34 +220,62 @@ def hold(milliseconds):
     check(holding.stdout.readline() == "held\n", f"the file held for {milliseconds} ms")
 
 
-def scenario(codepage):
+def scenario():
+    size = run("xdotool", "getwindowgeometry", window).split("Geometry: ")[1].split()[0]
+    check(size == f"{pixels(14805)}x{pixels(9330)}", f"the window's client area {size} at {dpi} dpi")
     if codepage == "932":
         # 100 characters, 200 bytes in code page 932: cut to 196 bytes by whole characters.
         paste("message 3", "日" * 100)
-        create(GOLDEN.replace(b"<2>", b"<2>" + "日".encode("cp932") * 98), "Warning")
-        return check(close() == 0, "98 of 100 double-byte characters kept, closed with 0")
-    create(GOLDEN)
+        click("Create Config File")
+        written(GOLDEN.replace(b"<2>", b"<2>" + "日".encode("cp932") * 98), "with 98 of 100 "
+                "double-byte characters", "Warning")
+        return check(close() == 0, "closed with status 0")
+
+    # The focus starts on "Shotgun", and Space ticks it.
+    keys("space")
+    click("Create Config File")
+    expected = GOLDEN.replace(b"shotgun=0", b"shotgun=1")
+    written(expected, "written from the keyboard's tick")
     check(not os.path.exists(os.path.join(tmp, "QUORLEX_CONFIG.txt")),
-          "the default file written beside the program, not in the working folder")
+          "the file written beside the program, not in the working folder")
     click("Use External IP Banner")
-    answer("Update")
-    paste("message 3", "Grüße " + CP1252_HIGH)
-    paste("message 4", "x" * 197)
+    check(answer("Update")[:1] in ([], ["The 3rd party ip log ban utility is no longer supported. "
+          "please upgrade to the integrated ip log/ban utility"]), 'the "Update" box')
+
+    # The grid takes no click until "Use Tiered Admin?" is ticked, and none once it is unticked
+    # again; what was chosen stays.
+    click("kick: Full")
     click("Use Tiered Admin?")
     click("kick: Intermediate")
-    expected = (GOLDEN.replace(b"<2>", b"<2>Gr\xfc\xdfe " + CP1252_HIGH.encode("cp1252"))
-                .replace(b"<3>", b"<3>" + b"x" * 196).replace(b"UseTieredAdmin=0\r\n", TIERED))
+    click("Use Tiered Admin?")
+    click("kick: Full")
+    click("Use Tiered Admin?")
+    # Tab goes from "Use Tiered Admin?" to the selected level of the first row, and an arrow key
+    # moves that row's level: addmsg becomes Low.
+    keys("Tab", "Right")
+
+    paste("message 3", "Grüße " + CP1252_HIGH)
+    paste("message 4", "x" * 40000)
+    paste("message 5", "tab\there\r\nline\u2028end\x7f")
+    paste("Message Frequency", " 30")
+    expected = (expected.replace(b"<2>", b"<2>Gr\xfc\xdfe " + CP1252_HIGH.encode("cp1252"))
+                .replace(b"<3>", b"<3>" + b"x" * 196).replace(b"<4>", b"<4>tab here  line end ")
+                .replace(b"frequency=2", b"frequency= 30")
+                .replace(b"UseTieredAdmin=0\r\n", TIERED + b"addmsg=1\r\nkick=2\r\n"))
+    # Tab from the frequency box to the button, which the key presses: Return as in every Windows
+    # dialog; Space on Linux, where Qt lets Return press only a default button, and this is
+    # none. While its warning is open, a folder takes the file's place: the system's reason at
+    # once, not another program's hold, and the shortened message is in its box from then on.
+    keys("Tab", "Return" if kind == "wine" else "space")
+    wait('the "Warning" box', lambda: find("Warning"))
+    os.remove(file)
+    os.mkdir(file)
+    texts = answer("Warning", "Error")
+    check(not texts or texts[0] == "Message 4 too long!", f"the warning for message 4: {texts}")
+    check(not texts or HELD not in texts[1], f"a folder in the file's place, at once: {texts}")
+    os.rmdir(file)
+    open(file, "wb").write(GOLDEN)
     if kind == "wine":
-        # A folder in the file's place, put there while the press waits on its warning: not
-        # another program's hold, so the system's reason at once.
-        click("Create Config File")
-        wait('the "Warning" box', lambda: find("Warning"))
-        os.remove(file)
-        os.mkdir(file)
-        error = answer("Warning", "Error")[1]
-        check(HELD not in error, f"a folder in the file's place, at once: {error!r}")
-        os.rmdir(file)
-        open(file, "wb").write(GOLDEN)
         # Held for longer than the writer waits: "Error", and the earlier file and the folder
         # stay as they were. Then held briefly from before the press: the press waits and writes.
         entries = sorted(os.listdir(folder))
@@ -187,30 +286,33 @@ def scenario(codepage):
         check(read() == GOLDEN and sorted(os.listdir(folder)) == entries, "held 8 s: no change")
         holding.kill()
         hold(1200)
-    create(expected, *([] if kind == "wine" else ["Warning"]))
+    click("Create Config File")
+    written(expected, "as chosen, with the shortened message written without a second warning")
     before = os.stat(file).st_mtime_ns
     check(close() == 0 and os.stat(file).st_mtime_ns == before and read() == expected,
           "closing the window writes nothing and ends with status 0")
 
 
 if __name__ == "__main__":
-    kind, archive, codepage, holder, planted, planted_names = (sys.argv[1:] + [None] * 4)[:6]
+    kind, archive, codepage, dpi, holder, planted, planted_names = (sys.argv[1:] + [None] * 5)[:7]
+    dpi = int(dpi or 96)
     tmp = tempfile.mkdtemp(prefix="quorlex-e2e-")
     folder, env = os.path.join(tmp, "Game Server ü"), dict(os.environ)
     file = os.path.join(folder, "QUORLEX_CONFIG.txt")
     shutil.unpack_archive(archive, tmp)
     os.rename(glob.glob(os.path.join(tmp, "quorlex-config-*"))[0], folder)
     read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-                            "-dpi", "96", "-nolisten", "tcp"], pass_fds=[write_end],
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1600x1200x24",
+                            "-dpi", str(dpi), "-nolisten", "tcp"], pass_fds=[write_end],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     env["DISPLAY"] = ":" + os.fdopen(read_end).readline().strip()
     app = holding = None
     try:
-        app = subprocess.Popen(start(kind, codepage), cwd=tmp, env=env)
+        clipboard = Clipboard()
+        app = subprocess.Popen(start(), cwd=tmp, env=env)
         window = wait("the program's window", lambda: find("QUORLEX_CONFIG"))
-        scenario(codepage)
+        scenario()
     finally:
         loaded = [os.path.basename(name) for name in glob.glob(os.path.join(folder, "*.loaded"))]
         kind == "wine" and print("DLLs planted beside the program that were loaded:", loaded)

@@ -1,0 +1,63 @@
+#include "messagebox.h"
+
+namespace quorlex
+{
+
+namespace
+{
+
+// The box on screen; message boxes are modal, so there is at most one.
+const Text *g_copyText = nullptr;
+
+void putOnClipboard(HWND owner, const Text &text)
+{
+    const size_t bytes = (text.size() + 1) * sizeof(char16_t);
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!memory)
+        return;
+    if (void *data = GlobalLock(memory)) {
+        CopyMemory(data, text.c_str(), bytes);
+        GlobalUnlock(memory);
+    }
+    if (OpenClipboard(owner)) {
+        EmptyClipboard();
+        if (SetClipboardData(CF_UNICODETEXT, memory))
+            CloseClipboard();
+        else {
+            CloseClipboard();
+            GlobalFree(memory);
+        }
+    } else {
+        GlobalFree(memory);
+    }
+}
+
+// Windows' message boxes copy their title, text and buttons at Ctrl+C; not every system that
+// runs Windows programs does, so the tool does it itself, in the same form, before the box can.
+LRESULT CALLBACK copyOnCtrlC(int code, WPARAM wParam, LPARAM lParam)
+{
+    const MSG *message = reinterpret_cast<const MSG *>(lParam);
+    if (code == MSGF_DIALOGBOX && g_copyText && message->message == WM_KEYDOWN &&
+        message->wParam == 'C' && GetKeyState(VK_CONTROL) < 0) {
+        putOnClipboard(message->hwnd, *g_copyText);
+        return TRUE;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+void showMessageBox(HWND owner, const Text &title, const Text &text)
+{
+    const Text rule = u"---------------------------\r\n";
+    const Text copy = rule + title + u"\r\n" + rule + text + u"\r\n" + rule + u"OK   \r\n" + rule;
+    const HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, copyOnCtrlC, nullptr, GetCurrentThreadId());
+    g_copyText = &copy;
+    MessageBoxW(owner, reinterpret_cast<const wchar_t *>(text.c_str()),
+                reinterpret_cast<const wchar_t *>(title.c_str()), MB_OK);
+    g_copyText = nullptr;
+    if (hook)
+        UnhookWindowsHookEx(hook);
+}
+
+} // namespace quorlex
