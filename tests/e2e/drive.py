@@ -19,9 +19,11 @@
 import glob
 import os
 import re
+import resource
 import shlex
 import shutil
 import subprocess
+import signal
 import sys
 import tempfile
 import threading
@@ -227,8 +229,21 @@ def scenario():
         # 100 characters, 200 bytes in code page 932: cut to 196 bytes by whole characters.
         paste("message 3", "日" * 100)
         click("Create Config File")
-        written(GOLDEN.replace(b"<2>", b"<2>" + "日".encode("cp932") * 98), "with 98 of 100 "
-                "double-byte characters", "Warning")
+        earlier = GOLDEN.replace(b"<2>", b"<2>" + "日".encode("cp932") * 98)
+        written(earlier, "with 98 of 100 double-byte characters", "Warning")
+        # A read-only file, then a full disk (a file-size limit fails the write as one does):
+        # "Error" each time, and the earlier file and the folder stay as they were.
+        entries = sorted(os.listdir(folder))
+        os.chmod(file, 0o444)
+        click("Create Config File")
+        check("is not writable" in answer("Error")[0], "a read-only file: the reason")
+        os.chmod(file, 0o644)
+        limit = resource.prlimit(app.pid, resource.RLIMIT_FSIZE, (100, resource.RLIM_INFINITY))
+        click("Create Config File")
+        full = answer("Error")[0]
+        resource.prlimit(app.pid, resource.RLIMIT_FSIZE, limit)
+        check(read() == earlier and sorted(os.listdir(folder)) == entries,
+              f"a full disk: no change, nothing left behind: {full!r}")
         return check(close() == 0, "closed with status 0")
 
     # The focus starts on "Shotgun", and Space ticks it.
@@ -310,7 +325,9 @@ if __name__ == "__main__":
     app = holding = None
     try:
         clipboard = Clipboard()
-        app = subprocess.Popen(start(), cwd=tmp, env=env)
+        # A write past a file-size limit fails as on a full disk, rather than ending the program.
+        app = subprocess.Popen(start(), cwd=tmp, env=env,
+                               preexec_fn=lambda: signal.signal(signal.SIGXFSZ, signal.SIG_IGN))
         window = wait("the program's window", lambda: find("QUORLEX_CONFIG"))
         scenario()
     finally:
