@@ -13,4 +13,6 @@ done
 for size in 16 32 64 128; do
     cp "$TMP/$size.png" "$HERE/icons/quorlex-config-$size.png"
 done
-convert "$TMP"/{16,24,32,48,64,128,256}.png "$HERE/windows/quorlex-config.ico"
+convert "$TMP"/{16,24,32,48}.png "$TMP/small.ico"
+python3 "$HERE/windows/make-ico.py" "$TMP/small.ico" "$TMP"/{64,128,256}.png \
+    "$HERE/windows/quorlex-config.ico"

@@ -4,7 +4,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 source "$ROOT/scripts/packages.sh"
-install_missing "${BUILD_PACKAGES[@]}" xvfb xdotool xclip python3 python3-xlib
+install_missing "${BUILD_PACKAGES[@]}" xvfb xdotool xclip python3 python3-xlib zlib1g-dev
 build_project
 cd "$ROOT/build"
 ctest --output-on-failure -j 2 "$@"
