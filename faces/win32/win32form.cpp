@@ -408,6 +408,25 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
                      SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    case WM_NOTIFY: {
+        // An option button draws its focus around its text, which it is too narrow to show: the
+        // focus is drawn around the button instead, where the keyboard's user can see it.
+        const auto *draw = reinterpret_cast<const NMCUSTOMDRAW *>(lParam);
+        const int id = controlId(draw->hdr.hwndFrom);
+        if (draw->hdr.code != NM_CUSTOMDRAW || id < 0 ||
+            table()[id].kind != ControlKind::OptionButton)
+            return 0;
+        if (draw->dwDrawStage == CDDS_PREPAINT)
+            return CDRF_NOTIFYPOSTPAINT;
+        const bool cues =
+            !(SendMessageW(draw->hdr.hwndFrom, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+        if (draw->dwDrawStage == CDDS_POSTPAINT && (draw->uItemState & CDIS_FOCUS) && cues) {
+            RECT around;
+            GetClientRect(draw->hdr.hwndFrom, &around);
+            DrawFocusRect(draw->hdc, &around);
+        }
+        return CDRF_DODEFAULT;
+    }
     case kAddToolTips:
         m_tooltip =
             CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
