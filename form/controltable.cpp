@@ -48,7 +48,7 @@ public:
     template <std::size_t N>
     void flagColumns(const char *base, int frame, const std::array<FlagEntry, N> &catalogue,
                      const int (&widths)[N], int rowsPerColumn, const int columnLefts[],
-                     int (*id)(int))
+                     ctl::Array id)
     {
         for (int k = 0; k < int(N); ++k) {
             const Twips place{columnLefts[k / rowsPerColumn], 300 + 300 * (k % rowsPerColumn),

@@ -43,57 +43,41 @@ inline constexpr char16_t kFormCaption[] = u"QUORLEX_CONFIG";
 inline constexpr int kFormWidthTwips = 14805;
 inline constexpr int kFormHeightTwips = 9330;
 
-// The ids of the controls, named as the controls are.
+// The ids of the controls, named as the controls are; a control array's id is called with the
+// member's index: ctl::chkWeapon(3).
 namespace ctl
 {
+// The ids of a control array's members: the first one's, then a step per index.
+struct Array {
+    int first;
+    int step = 1;
+    constexpr int operator()(int index) const { return first + step * index; }
+};
+
 inline constexpr int kForm = -1;
 inline constexpr int Frame1 = 0;
-constexpr int chkWeapon(int k)
-{
-    return 1 + k;
-}
+inline constexpr Array chkWeapon{1};
 inline constexpr int Frame2 = 15;
-constexpr int chkGrenade(int k)
-{
-    return 16 + k;
-}
+inline constexpr Array chkGrenade{16};
 inline constexpr int Frame3 = 21;
-constexpr int txtMessage(int k)
-{
-    return 22 + k;
-}
+inline constexpr Array txtMessage{22};
 inline constexpr int Frame4 = 32;
-constexpr int chkSettings(int k)
-{
-    return 33 + k;
-}
+inline constexpr Array chkSettings{33};
 inline constexpr int txtFrequency = 39;
 inline constexpr int Label1 = 40;
 inline constexpr int Command1 = 41;
 inline constexpr int fmeAdmin = 42;
 inline constexpr int chkUseTieredAdmin = 43;
-constexpr int lblCommand(int row)
-{
-    return 44 + 6 * row;
-}
-constexpr int fmeAdminLevel(int row)
-{
-    return 45 + 6 * row;
-}
+inline constexpr Array lblCommand{44, 6};
+inline constexpr Array fmeAdminLevel{45, 6};
 // The option buttons of a row in level order: optDisable, optLow, optIntermediate, optFull.
 constexpr int levelButton(int row, int level)
 {
     return 46 + 6 * row + level;
 }
 inline constexpr int fmePassword = 404;
-constexpr int Label2(int k)
-{
-    return 405 + 2 * k;
-}
-constexpr int txtPass(int k)
-{
-    return 406 + 2 * k;
-}
+inline constexpr Array Label2{405, 2};
+inline constexpr Array txtPass{406, 2};
 inline constexpr int Label3 = 409;
 inline constexpr int kCount = 410;
 } // namespace ctl

@@ -30,4 +30,15 @@ public:
     virtual void showMessage(const Text &title, const Text &text) = 0;
 };
 
+// The declarations of a face's side of the interface, the same in every face.
+#define QUORLEX_FACE_OVERRIDES                                                                     \
+    int checkState(int id) const override;                                                         \
+    void setCheckState(int id, int state) override;                                                \
+    bool isSelected(int id) const override;                                                        \
+    Text text(int id) const override;                                                              \
+    void setText(int id, const Text &text) override;                                               \
+    void showControl(int id, bool shown) override;                                                 \
+    void enableControl(int id, bool enabled) override;                                             \
+    void showMessage(const Text &title, const Text &text) override;
+
 } // namespace quorlex

@@ -26,14 +26,7 @@ public:
     // Where "Create Config File" writes: the program's own folder unless a test moves it.
     void setOutputFolder(const Text &folder) { m_form.setOutputFolder(folder); }
 
-    int checkState(int id) const override;
-    void setCheckState(int id, int state) override;
-    bool isSelected(int id) const override;
-    Text text(int id) const override;
-    void setText(int id, const Text &text) override;
-    void showControl(int id, bool shown) override;
-    void enableControl(int id, bool enabled) override;
-    void showMessage(const Text &title, const Text &text) override;
+    QUORLEX_FACE_OVERRIDES
 
 private:
     std::vector<QWidget *> m_controls; // by id

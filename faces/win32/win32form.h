@@ -28,14 +28,7 @@ public:
     // Runs the window until it is closed; returns the program's exit status.
     int run();
 
-    int checkState(int id) const override;
-    void setCheckState(int id, int state) override;
-    bool isSelected(int id) const override;
-    Text text(int id) const override;
-    void setText(int id, const Text &text) override;
-    void showControl(int id, bool shown) override;
-    void enableControl(int id, bool enabled) override;
-    void showMessage(const Text &title, const Text &text) override;
+    QUORLEX_FACE_OVERRIDES
 
 private:
     // A control's own state. A control gets its window only once it can be seen: the rows that
