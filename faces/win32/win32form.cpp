@@ -193,7 +193,7 @@ void Win32Form::createWindow(int id)
     // A frame is a sibling of what it holds, as in every Windows dialog; WS_GROUP starts each
     // group of the arrow keys, so that a row's four buttons form one.
     DWORD style = WS_CHILD | WS_VISIBLE | (enabledWithFrames(id) ? 0 : WS_DISABLED);
-    DWORD exStyle = 0;
+    DWORD exStyle = WS_EX_NOPARENTNOTIFY; // the window needs no word of each control made
     const wchar_t *windowClass = L"BUTTON";
     const wchar_t *caption = wide(control.text);
     switch (spec.kind) {
@@ -217,7 +217,7 @@ void Win32Form::createWindow(int id)
     case ControlKind::TextBox:
         windowClass = L"EDIT";
         style |= ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP | (id == ctl::txtFrequency ? ES_CENTER : 0);
-        exStyle = WS_EX_CLIENTEDGE;
+        exStyle |= WS_EX_CLIENTEDGE;
         break;
     case ControlKind::PushButton:
         style |= BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP;
