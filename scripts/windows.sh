@@ -65,7 +65,9 @@ for dll in $IMPORTS; do
     [[ "$name" == api-ms-win-* || " ${KNOWN_DLLS[*]} " == *" $name "* ]] ||
         fail "quorlex-config.exe takes $dll from its own folder first"
 done
-! grep -q "DelayImport\|Delay Import" <<<"$HEADERS" || fail "quorlex-config.exe delay-loads DLLs"
+# Nothing is delay-loaded either: the delay-import directory is empty.
+grep -q "^Entry d 0\+ 0\+ Delay Import Directory" <<<"$HEADERS" ||
+    fail "quorlex-config.exe delay-loads DLLs"
 # It keeps ASLR with high-entropy addresses and DEP, and carries no debug sections.
 for flag in DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT; do
     grep -q "^\s*$flag\$" <<<"$HEADERS" || fail "quorlex-config.exe is not $flag"
