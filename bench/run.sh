@@ -80,10 +80,10 @@ if [ -n "$WINDOWS" ]; then
     echo "wine:   $(wine --version)"
     echo
     echo "== Start-up under wine: exec of wine to the window fully drawn, and to exit"
-    echo "A = the tool, B = a plain Win32 window of 987 x 622 with one button${EARLIER:+,"
-    echo "C = $EARLIER/quorlex-config.exe}."
-    echo "Targets, exec to drawn (exit adds wine's own ~2 s): A/B at most 2.5 (aim 2)${EARLIER:+,"
-    echo "A/C at most 0.6}; peak resident of A at most 30 MiB."
+    echo "A = the tool, B = a plain Win32 window of 987 x 622 with one button."
+    [ -z "$EARLIER" ] || echo "C = $EARLIER/quorlex-config.exe."
+    echo "Targets, exec to drawn (exit adds wine's own ~2 s): A/B at most 2.5 (aim 2), A/C at"
+    echo "most 0.6; peak resident of A at most 30 MiB."
     "$BUILD/bench/startwatch" "$PAIRS" "wine $runtime/quorlex-config.exe" \
         "wine $runtime/win32window.exe" ${EARLIER:+"wine $EARLIER/quorlex-config.exe"}
     exit 0
