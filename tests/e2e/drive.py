@@ -271,6 +271,9 @@ def scenario():
 
     paste("message 3", "Grüße " + CP1252_HIGH)
     paste("message 4", "x" * 40000)
+    keys("ctrl+a", "ctrl+c")  # the box holds all of it: only the writer shortens a message
+    wait("the 40,000 characters pasted into a message box copied back from it", lambda: run(
+        "xclip", "-o", "-selection", "clipboard", check=False) == "x" * 40000, timeout=15)
     paste("message 5", "tab\there\r\nline\u2028end\x7f")
     paste("Message Frequency", " 30")
     expected = (expected.replace(b"<2>", b"<2>Gr\xfc\xdfe " + CP1252_HIGH.encode("cp1252"))
