@@ -9,13 +9,15 @@
 #   drive.py linux ARCHIVE.tar.gz
 #   drive.py wine ARCHIVE.zip CODEPAGE DPI holdfile.exe planted.dll NAME,...
 #
-# CODEPAGE is 1252 or 932 (a double-byte code page: a shorter scenario on the byte limit), DPI
-# 96 or 144 (150 %). Under wine, planted.dll lies in the program's folder under each NAME.dll,
-# preferred to wine's own as Windows would prefer it, and must never be loaded. Only under wine,
-# since only Windows refuses to replace a file that another program holds open: the replace is
-# also tried while the file is held, briefly (the press writes) and for longer than the writer
-# waits ("Error"). Only under wine the boxes' texts are read back (Ctrl+C copies a Windows
-# message box; Qt's boxes elsewhere copy nothing).
+# CODEPAGE is 1252 or 932 (a double-byte code page: a shorter scenario on the byte limit, and
+# a read-only file and a full disk), DPI 96 or 144 (150 %). Under wine, planted.dll lies in the
+# program's folder under each NAME.dll, preferred to wine's own as Windows would prefer it, and
+# must never be loaded. What only one system can show is checked there alone: under wine, the
+# replace while another program holds the file, briefly (the press writes) and for longer than
+# the writer waits ("Error"), since only Windows refuses to replace a file held open; the boxes'
+# texts, since Ctrl+C copies a Windows message box and Qt's boxes on Linux copy nothing; and
+# Return on the focused button, which Qt on Linux leaves to default buttons (Space there).
+# A read-only file and a full disk on Linux are tst_writer's.
 import glob
 import os
 import re
