@@ -17,7 +17,7 @@
 # the writer waits ("Error"), since only Windows refuses to replace a file held open; the boxes'
 # texts, since Ctrl+C copies a Windows message box and Qt's boxes on Linux copy nothing; and
 # Return on the focused button, which Qt on Linux leaves to default buttons (Space there).
-# A read-only file and a full disk on Linux are tst_writer's.
+# On Linux a full disk and a failed sync are tst_writer's.
 import glob
 import os
 import re
