@@ -170,14 +170,25 @@ void QtForm::load()
     }
 }
 
+// Qt numbers the states otherwise: Unchecked 0, PartiallyChecked (greyed) 1, Checked 2.
 int QtForm::checkState(int id) const
 {
-    return static_cast<QCheckBox *>(m_controls[id])->checkState() == Qt::Checked ? 1 : 0;
+    switch (static_cast<QCheckBox *>(m_controls[id])->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    case Qt::Unchecked:
+        break;
+    }
+    return 0;
 }
 
 void QtForm::setCheckState(int id, int state)
 {
-    static_cast<QCheckBox *>(m_controls[id])->setCheckState(Qt::CheckState(state));
+    const Qt::CheckState states[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
+    static_cast<QCheckBox *>(m_controls[id])
+        ->setCheckState(states[state == 1 || state == 2 ? state : 0]);
 }
 
 bool QtForm::isSelected(int id) const
