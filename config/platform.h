@@ -24,6 +24,16 @@ Text composedNfc(TextView text);
 // elsewhere. A character the code page lacks becomes '?'.
 std::string toCodePage(TextView text);
 
+// Whether a new file can be created in a folder. Only trying tells the truth (permissions,
+// read-only media and shares, folders that protection software guards), so a file is created
+// there and removed at once, and nothing is left behind.
+struct FolderAccess {
+    bool writable = true;
+    bool denied = false; // refused as access denied, which more rights may mend
+    Text reason = {};    // the system's words, when !writable
+};
+FolderAccess probeFolder(const Text &folder);
+
 // The new content of a file, written beside it and put in its place only when complete and on
 // the disk: until then the earlier file stays exactly as it was, and on any failure nothing of
 // the new one is left behind.

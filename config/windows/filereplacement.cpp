@@ -1,6 +1,5 @@
+#include "files.h"
 #include "platform.h"
-
-#include <windows.h>
 
 #include <algorithm>
 
@@ -10,46 +9,68 @@ namespace quorlex
 namespace
 {
 
-const wchar_t *wide(const Text &text)
-{
-    return reinterpret_cast<const wchar_t *>(text.c_str());
-}
-
-// The system's own words for an error, without the line end that FormatMessageW puts after them.
-Text systemReason(DWORD error)
-{
-    wchar_t *message = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t *>(&message), 0, nullptr);
-    Text reason = length ? Text(reinterpret_cast<char16_t *>(message), length)
-                         : u"System error " + decimal(static_cast<long long>(error));
-    LocalFree(message);
-    while (!reason.empty() && (reason.back() == u'\n' || reason.back() == u'\r'))
-        reason.pop_back();
-    return reason;
-}
-
-// Windows does not let a file be replaced while another program holds it open without sharing
-// its deletion: an editor, a reader that keeps it open, a virus or backup scanner. Such holds
-// mostly last a moment, so the replace is tried again for a while.
-bool heldByAnotherProgram(const Text &path)
-{
-    const HANDLE probe =
-        CreateFileW(wide(path), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_SHARING_VIOLATION;
-    CloseHandle(probe);
-    return false;
-}
-
 constexpr DWORD kHeldPatienceMs = 2000;
 constexpr DWORD kHeldRetryMs = 50;
 
 const char16_t kHeldReason[] = u"Another program has the file open, so it cannot be replaced. "
                                u"Close that program, or wait a moment, and press \"Create Config "
                                u"File\" again.";
+
+bool exists(const Text &path)
+{
+    return GetFileAttributesW(wide(path)) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool isFolder(const Text &path)
+{
+    const DWORD attributes = GetFileAttributesW(wide(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+const char16_t kFolderReason[] = u"Filename refers to a directory";
+
+// How Windows refuses to replace a file that another program has open: an editor or a reader
+// that keeps it open without sharing its deletion (a sharing violation); a search indexer, a
+// backup agent or a virus scanner that shares its deletion, or that opens the new file the moment
+// it is closed (access denied); a byte-range lock. By the time the file is replaced the folder
+// is known to take new files and the file not to be read-only, so these are holds, and holds
+// mostly last a moment. ReplaceFileW reports the same through its own two codes.
+bool isHold(DWORD error)
+{
+    switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether another program has the file open: opening it without sharing anything fails then,
+// whatever that program shares.
+bool heldByAnotherProgram(const Text &path)
+{
+    const HANDLE probe = CreateFileW(wide(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(probe);
+    return false;
+}
+
+// The earlier file's attributes that the new one takes over (hidden, system, archive, not
+// indexed). ReplaceFileW keeps them where it runs as Windows documents it; set here as well, they
+// are kept by every implementation of it.
+DWORD keptAttributes(const Text &path)
+{
+    const DWORD attributes = GetFileAttributesW(wide(path));
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    return attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kept;
+}
 
 } // namespace
 
@@ -67,6 +88,31 @@ struct FileReplacement::Impl {
             DeleteFileW(wide(temporary));
         temporary.clear();
     }
+
+    // Puts the new file in the earlier one's place: ReplaceFileW where there is an earlier file,
+    // so that the new one keeps its permissions and attributes, else a rename. ReplaceFileW is
+    // asked only once the earlier file may be deleted at all: some implementations of it leave
+    // a file of their own behind at each refusal.
+    DWORD replace()
+    {
+        if (!exists(path)) {
+            return MoveFileExW(wide(temporary), wide(path),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                       ? ERROR_SUCCESS
+                       : GetLastError();
+        }
+        const HANDLE earlier =
+            CreateFileW(wide(path), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (earlier == INVALID_HANDLE_VALUE)
+            return GetLastError();
+        CloseHandle(earlier);
+        return ReplaceFileW(wide(path), wide(temporary), nullptr,
+                            REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                            nullptr, nullptr)
+                   ? ERROR_SUCCESS
+                   : GetLastError();
+    }
 };
 
 FileReplacement::FileReplacement(const Text &path) : m(new Impl)
@@ -81,20 +127,26 @@ FileReplacement::~FileReplacement()
 
 Text FileReplacement::open()
 {
-    // The same reasons as for the rename that would fail later, but before anything is written.
+    // The same reasons as for the replace that would fail later, but before anything is written.
+    if (isFolder(m->path))
+        return kFolderReason;
     const DWORD attributes = GetFileAttributesW(wide(m->path));
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return u"Filename refers to a directory";
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return u"Existing file " + m->path + u" is not writable";
-    // One name per process: the tool writes one file at a time.
-    m->temporary = m->path + u"." + decimal(GetCurrentProcessId()) + u".new";
-    m->handle = CreateFileW(wide(m->temporary), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m->handle != INVALID_HANDLE_VALUE)
-        return {};
-    const DWORD error = GetLastError();
-    m->temporary.clear(); // not created, so nothing to remove
+    const Text folder = m->path.substr(0, m->path.find_last_of(u'\\') + 1);
+    DWORD error = ERROR_FILE_EXISTS;
+    for (unsigned attempt = 0; attempt < kTemporaryNameAttempts && error == ERROR_FILE_EXISTS;
+         ++attempt) {
+        // A new name each time: a file of that name, whoever left it, is never touched.
+        const Text temporary = folder + temporaryName(attempt);
+        m->handle = CreateFileW(wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | keptAttributes(m->path), nullptr);
+        if (m->handle != INVALID_HANDLE_VALUE) {
+            m->temporary = temporary;
+            return {};
+        }
+        error = GetLastError();
+    }
     return systemReason(error);
 }
 
@@ -115,24 +167,27 @@ Text FileReplacement::commit(const std::string &bytes)
     if (!CloseHandle(m->handle) && error == ERROR_SUCCESS)
         error = GetLastError();
     m->handle = INVALID_HANDLE_VALUE;
-    if (error != ERROR_SUCCESS) {
+    // A folder may have taken the file's place since it was opened (while a warning was read),
+    // and a folder is never replaced.
+    if (error != ERROR_SUCCESS || isFolder(m->path)) {
         m->drop();
-        return systemReason(error);
+        return error != ERROR_SUCCESS ? systemReason(error) : Text(kFolderReason);
     }
 
+    const bool earlier = exists(m->path);
     const ULONGLONG start = GetTickCount64();
-    while (!MoveFileExW(wide(m->temporary), wide(m->path),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = GetLastError();
-        if (!heldByAnotherProgram(m->path)) {
-            m->drop();
-            return systemReason(error);
+    while ((error = m->replace()) != ERROR_SUCCESS) {
+        if (isHold(error) && GetTickCount64() - start < kHeldPatienceMs) {
+            Sleep(kHeldRetryMs);
+            continue;
         }
-        if (GetTickCount64() - start >= kHeldPatienceMs) {
+        const bool held =
+            isHold(error) && (heldByAnotherProgram(m->path) || heldByAnotherProgram(m->temporary));
+        // ReplaceFileW may have removed the earlier file before it failed to put the new one in
+        // its place: then the new one, whole, is the only copy of the settings, and stays.
+        if (!earlier || exists(m->path))
             m->drop();
-            return kHeldReason;
-        }
-        Sleep(kHeldRetryMs);
+        return held ? Text(kHeldReason) : systemReason(error);
     }
     m->temporary.clear(); // it is the file now
     return {};

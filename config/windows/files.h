@@ -1,0 +1,29 @@
+#pragma once
+
+// What the Windows file services share: the text as Windows takes it, the system's words for an
+// error, and the names of the short-lived files the tool creates beside QUORLEX_CONFIG.txt.
+
+#include "text.h"
+
+#include <windows.h>
+
+namespace quorlex
+{
+
+inline const wchar_t *wide(const Text &text)
+{
+    return reinterpret_cast<const wchar_t *>(text.c_str());
+}
+
+// The system's own words for an error, without the line end that FormatMessageW puts after them.
+Text systemReason(DWORD error);
+
+// A name for a short-lived file of the tool's own, different for each `attempt`. It is no longer
+// than "QUORLEX_CONFIG.txt", so that it fits wherever the file itself fits: a folder whose path is
+// near the system's limit of 259 characters takes both or neither.
+Text temporaryName(unsigned attempt);
+
+// How many names are tried before a folder is taken to refuse new files.
+inline constexpr unsigned kTemporaryNameAttempts = 16;
+
+} // namespace quorlex
