@@ -17,5 +17,7 @@ int main(int argc, char *argv[])
     // showing, each a round trip to the window system under wine), and before, none does.
     window.ensurePolished();
     window.show();
+    // Before the window takes any input: a folder that takes no file is said at once.
+    window.checkFolder();
     return app.exec();
 }

@@ -90,9 +90,12 @@ std::vector<ControlSpec> buildTable()
     t.add(txtFrequency, "txtFrequency", K::TextBox, Frame4, kFrequencyDefault,
           {1860, 2100, 375, 285});
 
+    t.table()[txtFrequency].label = Label1;
+
     for (int k = 0; k < kMessageCount; ++k) {
         t.add(txtMessage(k), arrayName("txtMessage", k), K::TextBox, Frame3, defaultMessage(k),
               {60, 240 + 300 * k, 7935, 285});
+        t.table()[txtMessage(k)].screenReaderName = u"Message " + decimal(k + 1);
     }
 
     for (int k = 0; k < kPasswordCount; ++k) {
@@ -100,6 +103,7 @@ std::vector<ControlSpec> buildTable()
               {120, 240 + 360 * k, 2235, 195});
         t.add(txtPass(k), arrayName("txtPass", k), K::TextBox, fmePassword,
               kPasswords[k].defaultText, {2400, 180 + 360 * k, 1815, 285});
+        t.table()[txtPass(k)].label = Label2(k);
     }
     t.add(Label3, "Label3", K::Label, fmePassword, kNote, {4320, 240, 3495, 615});
 

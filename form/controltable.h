@@ -37,6 +37,10 @@ struct ControlSpec {
     int state = 0; // check box: 0 or 1; option button: 1 when selected
     bool enabled = true;
     Text levelName = {}; // option buttons: the level they stand for
+    // Text boxes: the label that names them for screen readers, or, where none stands beside
+    // them, the name itself.
+    int label = -1;
+    Text screenReaderName = {};
 };
 
 inline constexpr char16_t kFormCaption[] = u"QUORLEX_CONFIG";

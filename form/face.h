@@ -4,6 +4,7 @@
 // a message box. A face creates the controls, moves their values and shows boxes; everything the
 // window does with them is Form1's.
 
+#include "platform.h"
 #include "text.h"
 
 namespace quorlex
@@ -28,6 +29,9 @@ public:
     // A modal box with the title, the text, no icon and a single OK button; returns once it has
     // been dismissed.
     virtual void showMessage(const Text &title, const Text &text) = 0;
+    // At start, when the program's folder takes no new file: says so with the folder, the
+    // system's reason and what to do about it, and returns once it has been answered.
+    virtual void showFolderRefusal(const Text &folder, const FolderAccess &access) = 0;
 };
 
 // The declarations of a face's side of the interface, the same in every face.
@@ -39,6 +43,7 @@ public:
     void setText(int id, const Text &text) override;                                               \
     void showControl(int id, bool shown) override;                                                 \
     void enableControl(int id, bool enabled) override;                                             \
-    void showMessage(const Text &title, const Text &text) override;
+    void showMessage(const Text &title, const Text &text) override;                                \
+    void showFolderRefusal(const Text &folder, const FolderAccess &access) override;
 
 } // namespace quorlex

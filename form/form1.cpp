@@ -2,6 +2,7 @@
 
 #include "configwriter.h"
 #include "controltable.h"
+#include "platform.h"
 
 namespace quorlex
 {
@@ -18,6 +19,28 @@ void Form1::load()
     for (int i = int(names.size()); i < kCommandRowCapacity; ++i) {
         m_face.showControl(ctl::lblCommand(i), false);
         m_face.showControl(ctl::fmeAdminLevel(i), false);
+    }
+}
+
+void Form1::checkFolder()
+{
+    const FolderAccess access = probeFolder(m_outputFolder);
+    if (!access.writable)
+        m_face.showFolderRefusal(m_outputFolder, access);
+}
+
+Text Form1::accessibleName(int id) const
+{
+    const ControlSpec &spec = formControls()[id];
+    switch (spec.kind) {
+    case ControlKind::OptionButton: {
+        const int row = (spec.container - ctl::fmeAdminLevel(0)) / ctl::fmeAdminLevel.step;
+        return m_face.text(ctl::lblCommand(row)) + u": " + spec.levelName;
+    }
+    case ControlKind::TextBox:
+        return spec.label >= 0 ? m_face.text(spec.label) : spec.screenReaderName;
+    default:
+        return {};
     }
 }
 

@@ -1,11 +1,12 @@
-// The window in process: its two reacting controls, Tab into the command grid, and what a screen
-// reader is told. The writer's boxes, seen through real input, are the end-to-end check's
+// The window in process: its two reacting controls, Tab into the command grid, the rows that are
+// never shown, the folder said at start and where the window goes on its screen. The writer's
+// boxes, seen through real input, and what a screen reader reads are the end-to-end check's
 // (e2e/drive.py).
 
 #include "golden.h"
+#include "placement.h"
 #include "qtform.h"
 
-#include <QAccessible>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -96,18 +97,77 @@ private Q_SLOTS:
         QCOMPARE(tabFrom("txtPass(0)", Qt::ShiftModifier), "optIntermediate(41)");
     }
 
-    void screenReader_namesTheWindowAndEachLevel()
+    void hiddenRows_getNoWidgets()
     {
-        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(m_form.get());
-        QCOMPARE(window->role(), QAccessible::Window);
-        QCOMPARE(window->text(QAccessible::Name), "QUORLEX_CONFIG");
-        QStringList read;
-        for (const char *level : {"optDisable", "optLow", "optIntermediate", "optFull"}) {
-            auto *button = QAccessible::queryAccessibleInterface(find(level + QString("(15)")));
-            read << button->text(QAccessible::Description) + ", " + button->text(QAccessible::Name);
-        }
-        QCOMPARE(read,
-                 QStringList({"kick, Disabled", "kick, Low", "kick, Intermediate", "kick, Full"}));
+        QVERIFY(find("lblCommand(41)") && find("optFull(41)"));
+        QVERIFY(!find("lblCommand(42)") && !find("fmeAdminLevel(59)") && !find("optFull(59)"));
+        QCOMPARE(m_form->findChildren<QRadioButton *>().size(), 42 * 4);
+    }
+
+    // Said at start, with the folder and the system's reason; a folder that takes files says
+    // nothing, and leaves nothing behind.
+    void folderRefusal_saysFolderAndReason()
+    {
+        const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        QString seen;
+        const auto answer = [&seen] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                seen = box->windowTitle() + ": " + box->text() + " | " + box->informativeText();
+                box->button(QMessageBox::Ok)->click();
+            }
+        };
+        QTimer::singleShot(0, this, answer);
+        m_form->checkFolder();
+        QCoreApplication::processEvents();
+        QCOMPARE(seen, QString());
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+
+        const QString missing = m_dir.filePath("gone");
+        m_form->setOutputFolder(text(missing));
+        QTimer::singleShot(0, this, answer);
+        m_form->checkFolder();
+        QVERIFY2(seen.startsWith("Folder not writable: QUORLEX_CONFIG.txt cannot be saved in the "
+                                 "folder of this tool | " +
+                                 missing +
+                                 "\n\nNo such file or "
+                                 "directory\n\n"),
+                 qPrintable(seen));
+    }
+
+    void placement_keepsTheWindowInsideTheWorkArea_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QRect>("workArea");
+        QTest::addColumn<QPoint>("kept");
+        // 1920 x 1080 at 150 %: the task bar takes 72 pixels; the window is 1497 x 990.
+        const QRect fullHd(0, 0, 1920, 1008);
+        QTest::newRow("150 %, fits where placed")
+            << QRect(26, 10, 1497, 990) << fullHd << QPoint(26, 10);
+        QTest::newRow("150 %, under the task bar")
+            << QRect(200, 150, 1497, 990) << fullHd << QPoint(200, 18);
+        QTest::newRow("150 %, past the right edge")
+            << QRect(600, 0, 1497, 990) << fullHd << QPoint(423, 0);
+        // 1366 x 768 at 125 %: the window, 1250 x 818, is taller than the work area of 728.
+        const QRect laptop(0, 0, 1366, 728);
+        QTest::newRow("125 %, taller than the work area")
+            << QRect(130, 90, 1250, 818) << laptop << QPoint(116, 0);
+        QTest::newRow("wider and taller") << QRect(-40, -30, 1500, 900) << laptop << QPoint(0, 0);
+        // A second monitor left of the first, with its task bar at the top.
+        QTest::newRow("second monitor")
+            << QRect(-1000, 0, 900, 700) << QRect(-1280, 40, 1280, 984) << QPoint(-1000, 40);
+        QTest::newRow("left of the work area")
+            << QRect(-100, 300, 900, 700) << fullHd << QPoint(0, 300);
+    }
+    void placement_keepsTheWindowInsideTheWorkArea()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QRect, workArea);
+        QFETCH(QPoint, kept);
+        const auto screen = [](const QRect &r) {
+            return ScreenRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+        };
+        const ScreenRect placed = keptInside(screen(window), screen(workArea));
+        QCOMPARE(placed, screen(QRect(kept, window.size())));
     }
 };
 

@@ -59,28 +59,28 @@ QRect pixels(const Twips &twips)
             twips.height / perPixel};
 }
 
-QWidget *createControl(const ControlSpec &spec, QWidget *container)
+QWidget *createControl(const ControlSpec &spec, const ControlStates::State &state,
+                       QWidget *container)
 {
     switch (spec.kind) {
     case ControlKind::Frame:
-        return new QGroupBox(qt(spec.caption), container);
+        return new QGroupBox(qt(state.text), container);
     case ControlKind::Label: {
-        auto *label = new QLabel(qt(spec.caption), container);
+        auto *label = new QLabel(qt(state.text), container);
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setTextFormat(Qt::PlainText);
         return label;
     }
     case ControlKind::CheckBox: {
-        auto *box = new QCheckBox(qt(spec.caption), container);
-        box->setCheckState(spec.state == 1 ? Qt::Checked : Qt::Unchecked);
+        auto *box = new QCheckBox(qt(state.text), container);
+        box->setCheckState(state.state == 1 ? Qt::Checked : Qt::Unchecked);
         return box;
     }
     case ControlKind::OptionButton: {
         auto *button = new QRadioButton(container);
         button->setToolTip(qt(spec.levelName));
-        button->setAccessibleName(qt(spec.levelName));
-        button->setChecked(spec.state == 1);
+        button->setChecked(state.state == 1);
         return button;
     }
     case ControlKind::TextBox: {
@@ -90,12 +90,12 @@ QWidget *createControl(const ControlSpec &spec, QWidget *container)
         auto *edit = new QLineEdit(container);
         // QLineEdit silently cuts text at 32767 characters by default; these boxes have no limit.
         edit->setMaxLength(std::numeric_limits<int>::max());
-        edit->setText(qt(spec.caption));
+        edit->setText(qt(state.text));
         edit->setCursorPosition(0);
         return edit;
     }
     case ControlKind::PushButton: {
-        auto *button = new QPushButton(qt(spec.caption), container);
+        auto *button = new QPushButton(qt(state.text), container);
         button->setAutoDefault(false);
         button->setDefault(false);
         return button;
@@ -121,7 +121,8 @@ void keepTabStopOnSelection(QRadioButton *button)
 
 } // namespace
 
-QtForm::QtForm(QWidget *parent) : QWidget(parent), m_form(*this, programFolder())
+QtForm::QtForm(QWidget *parent)
+    : QWidget(parent), m_controls(formControls().size()), m_form(*this, programFolder())
 {
     static const bool accessibleAsWindow = (QAccessible::installFactory(windowAccessible), true);
     Q_UNUSED(accessibleAsWindow);
@@ -129,51 +130,61 @@ QtForm::QtForm(QWidget *parent) : QWidget(parent), m_form(*this, programFolder()
     setWindowTitle(qt(kFormCaption));
     setFont(windowFont());
     resize(pixels({0, 0, kFormWidthTwips, kFormHeightTwips}).size());
-
-    // Creation order is the focus chain order, and the table is in tab order.
-    const std::vector<ControlSpec> &table = formControls();
-    m_controls.reserve(table.size());
-    for (int id = 0; id < int(table.size()); ++id) {
-        const ControlSpec &spec = table[id];
-        QWidget *widget =
-            createControl(spec, spec.container == ctl::kForm ? this : m_controls[spec.container]);
-        widget->setObjectName(QString::fromStdString(spec.name));
-        widget->setGeometry(pixels(spec.place));
-        widget->setEnabled(spec.enabled);
-        if (auto *button = qobject_cast<QRadioButton *>(widget))
-            keepTabStopOnSelection(button);
-        if (spec.kind == ControlKind::CheckBox || spec.kind == ControlKind::PushButton) {
-            connect(static_cast<QAbstractButton *>(widget), &QAbstractButton::clicked, this,
-                    [this, id] { m_form.click(id); });
-        }
-        m_controls.push_back(widget);
-    }
-
-    for (int i = 0; i < kMessageCount; ++i)
-        m_controls[ctl::txtMessage(i)]->setAccessibleName(QStringLiteral("Message %1").arg(i + 1));
-    for (int i = 0; i < kPasswordCount; ++i)
-        static_cast<QLabel *>(m_controls[ctl::Label2(i)])->setBuddy(m_controls[ctl::txtPass(i)]);
-    static_cast<QLineEdit *>(m_controls[ctl::txtFrequency])->setAlignment(Qt::AlignCenter);
-    static_cast<QLabel *>(m_controls[ctl::Label1])->setBuddy(m_controls[ctl::txtFrequency]);
-    m_controls[ctl::chkWeapon(0)]->setFocus();
 }
 
 void QtForm::load()
 {
+    // The rows the load step hides never get widgets.
     m_form.load();
-    // A screen reader then says "kick, Intermediate" for a row's selected button.
-    for (int i = 0; i < int(commandNames().size()); ++i) {
-        const QString name = qt(text(ctl::lblCommand(i)));
-        m_controls[ctl::fmeAdminLevel(i)]->setAccessibleName(name);
-        for (int b = 0; b < kAccessLevelCount; ++b)
-            m_controls[ctl::levelButton(i, b)]->setAccessibleDescription(name);
+    for (int id = 0; id < int(m_controls.size()); ++id) {
+        if (m_states.shownWithFrames(id) && !m_controls[id])
+            createWidget(id);
+    }
+    for (int id = 0; id < int(m_controls.size()); ++id) {
+        if (const int label = formControls()[id].label; label >= 0)
+            static_cast<QLabel *>(m_controls[label])->setBuddy(m_controls[id]);
+    }
+    m_controls[ctl::chkWeapon(0)]->setFocus();
+}
+
+void QtForm::createWidget(int id)
+{
+    const ControlSpec &spec = formControls()[id];
+    const ControlStates::State &state = m_states[id];
+    QWidget *widget = createControl(
+        spec, state, spec.container == ctl::kForm ? this : m_controls[spec.container]);
+    m_controls[id] = widget;
+    widget->setObjectName(QString::fromStdString(spec.name));
+    widget->setGeometry(pixels(spec.place));
+    widget->setEnabled(state.enabled);
+    if (id == ctl::txtFrequency)
+        static_cast<QLineEdit *>(widget)->setAlignment(Qt::AlignCenter);
+    if (const Text name = m_form.accessibleName(id); !name.empty())
+        widget->setAccessibleName(qt(name));
+    if (auto *button = qobject_cast<QRadioButton *>(widget))
+        keepTabStopOnSelection(button);
+    if (spec.kind == ControlKind::CheckBox || spec.kind == ControlKind::PushButton) {
+        connect(static_cast<QAbstractButton *>(widget), &QAbstractButton::clicked, this,
+                [this, id] { m_form.click(id); });
+    }
+    // Creation order is the focus chain's: one made later takes its place in the tab order, and
+    // is shown, as its window already is.
+    if (isVisible()) {
+        for (int before = id - 1; before >= 0; --before) {
+            if (m_controls[before]) {
+                QWidget::setTabOrder(m_controls[before], widget);
+                break;
+            }
+        }
+        widget->show();
     }
 }
 
 // Qt numbers the states otherwise: Unchecked 0, PartiallyChecked (greyed) 1, Checked 2.
 int QtForm::checkState(int id) const
 {
-    switch (static_cast<QCheckBox *>(m_controls[id])->checkState()) {
+    const auto *box = static_cast<QCheckBox *>(m_controls[id]);
+    switch (box ? box->checkState() : Qt::Unchecked) {
     case Qt::Checked:
         return 1;
     case Qt::PartiallyChecked:
@@ -181,23 +192,27 @@ int QtForm::checkState(int id) const
     case Qt::Unchecked:
         break;
     }
-    return 0;
+    return box ? 0 : m_states[id].state;
 }
 
 void QtForm::setCheckState(int id, int state)
 {
+    m_states[id].state = state;
     const Qt::CheckState states[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
-    static_cast<QCheckBox *>(m_controls[id])
-        ->setCheckState(states[state == 1 || state == 2 ? state : 0]);
+    if (auto *box = static_cast<QCheckBox *>(m_controls[id]))
+        box->setCheckState(states[state == 1 || state == 2 ? state : 0]);
 }
 
 bool QtForm::isSelected(int id) const
 {
-    return static_cast<QRadioButton *>(m_controls[id])->isChecked();
+    const auto *button = static_cast<QRadioButton *>(m_controls[id]);
+    return button ? button->isChecked() : m_states[id].state == 1;
 }
 
 Text QtForm::text(int id) const
 {
+    if (!m_controls[id])
+        return m_states[id].text;
     if (auto *edit = qobject_cast<QLineEdit *>(m_controls[id]))
         return edit->text().toStdU16String();
     return static_cast<QLabel *>(m_controls[id])->text().toStdU16String();
@@ -205,28 +220,54 @@ Text QtForm::text(int id) const
 
 void QtForm::setText(int id, const Text &text)
 {
+    m_states[id].text = text;
     if (auto *edit = qobject_cast<QLineEdit *>(m_controls[id])) {
         edit->setText(qt(text));
         edit->setCursorPosition(0);
-    } else {
-        static_cast<QLabel *>(m_controls[id])->setText(qt(text));
+    } else if (auto *label = qobject_cast<QLabel *>(m_controls[id])) {
+        label->setText(qt(text));
     }
 }
 
 void QtForm::showControl(int id, bool shown)
 {
-    m_controls[id]->setVisible(shown);
+    // A frame hides what it holds with it; what has never been seen gets its widget once it can be.
+    m_states[id].shown = shown;
+    if (m_controls[id]) {
+        m_controls[id]->setVisible(shown);
+        return;
+    }
+    for (int j = id; j < int(m_controls.size()) && shown; ++j) {
+        if ((j == id || isInside(j, id)) && !m_controls[j] && m_states.shownWithFrames(j) &&
+            (formControls()[j].container == ctl::kForm || m_controls[formControls()[j].container]))
+            createWidget(j);
+    }
 }
 
 void QtForm::enableControl(int id, bool enabled)
 {
-    m_controls[id]->setEnabled(enabled);
+    m_states[id].enabled = enabled;
+    if (m_controls[id])
+        m_controls[id]->setEnabled(enabled);
 }
 
 void QtForm::showMessage(const Text &title, const Text &text)
 {
     QMessageBox box(QMessageBox::NoIcon, qt(title), qt(text), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("messageBox"));
+    box.exec();
+}
+
+void QtForm::showFolderRefusal(const Text &folder, const FolderAccess &access)
+{
+    QMessageBox box(QMessageBox::Warning, qt(kFolderRefusalTitle), qt(kFolderRefusalHeading),
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("folderRefusal"));
+    box.setInformativeText(
+        qt(folder + u"\n\n" + access.reason +
+           u"\n\nStart the tool as a user who may write to this folder, or copy the tool's folder "
+           u"into one you can write to and start it there. What you choose in the window until "
+           u"then cannot be saved."));
     box.exec();
 }
 

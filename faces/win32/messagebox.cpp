@@ -6,7 +6,7 @@ namespace quorlex
 namespace
 {
 
-// The box on screen; message boxes are modal, so there is at most one.
+// The box on screen; boxes are modal, so there is at most one.
 const Text *g_copyText = nullptr;
 
 void putOnClipboard(HWND owner, const Text &text)
@@ -32,8 +32,6 @@ void putOnClipboard(HWND owner, const Text &text)
     }
 }
 
-// Windows' message boxes copy their title, text and buttons at Ctrl+C; not every system that
-// runs Windows programs does, so the tool does it itself, in the same form, before the box can.
 LRESULT CALLBACK copyOnCtrlC(int code, WPARAM wParam, LPARAM lParam)
 {
     const MSG *message = reinterpret_cast<const MSG *>(lParam);
@@ -47,17 +45,28 @@ LRESULT CALLBACK copyOnCtrlC(int code, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
+CopiedOnCtrlC::CopiedOnCtrlC(Text text)
+    : m_text(std::move(text)),
+      m_hook(SetWindowsHookExW(WH_MSGFILTER, copyOnCtrlC, nullptr, GetCurrentThreadId()))
+{
+    g_copyText = &m_text;
+}
+
+CopiedOnCtrlC::~CopiedOnCtrlC()
+{
+    g_copyText = nullptr;
+    if (m_hook)
+        UnhookWindowsHookEx(m_hook);
+}
+
 void showMessageBox(HWND owner, const Text &title, const Text &text)
 {
+    // A message box's form: title, text and buttons between rules.
     const Text rule = u"---------------------------\r\n";
-    const Text copy = rule + title + u"\r\n" + rule + text + u"\r\n" + rule + u"OK   \r\n" + rule;
-    const HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, copyOnCtrlC, nullptr, GetCurrentThreadId());
-    g_copyText = &copy;
+    const CopiedOnCtrlC copied(rule + title + u"\r\n" + rule + text + u"\r\n" + rule +
+                               u"OK   \r\n" + rule);
     MessageBoxW(owner, reinterpret_cast<const wchar_t *>(text.c_str()),
                 reinterpret_cast<const wchar_t *>(title.c_str()), MB_OK);
-    g_copyText = nullptr;
-    if (hook)
-        UnhookWindowsHookEx(hook);
 }
 
 } // namespace quorlex

@@ -1,7 +1,7 @@
 #pragma once
 
-// The tool's one kind of message: MessageBoxW with a title, a text, no icon and a single OK
-// button, whose text Ctrl+C copies.
+// The tool's boxes: the messages, MessageBoxW with a title, a text, no icon and a single OK
+// button; and what Ctrl+C copies from a box.
 
 #include "text.h"
 
@@ -12,5 +12,21 @@ namespace quorlex
 
 // Shows the box, modal to `owner`, and returns once it has been dismissed.
 void showMessageBox(HWND owner, const Text &title, const Text &text);
+
+// While it lives, Ctrl+C in a modal box of this thread puts `text` on the clipboard. Windows'
+// own boxes copy their texts at Ctrl+C; not every system that runs Windows programs does, so
+// the tool does it itself, in the same form, before the box can.
+class CopiedOnCtrlC
+{
+public:
+    explicit CopiedOnCtrlC(Text text);
+    ~CopiedOnCtrlC();
+    CopiedOnCtrlC(const CopiedOnCtrlC &) = delete;
+    CopiedOnCtrlC &operator=(const CopiedOnCtrlC &) = delete;
+
+private:
+    Text m_text;
+    HHOOK m_hook;
+};
 
 } // namespace quorlex

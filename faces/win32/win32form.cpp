@@ -1,12 +1,17 @@
 #include "win32form.h"
 
+#include "commoncontrols.h"
 #include "controltable.h"
 #include "filetext.h"
+#include "foldernotice.h"
 #include "messagebox.h"
+#include "placement.h"
 #include "platform.h"
 #include "windowfont.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
 
 namespace quorlex
 {
@@ -17,8 +22,10 @@ namespace
 // Control ids in WM_COMMAND are table ids moved past IDOK and IDCANCEL, which the dialog keys
 // Enter and Escape send when no button takes them.
 constexpr int kFirstControlId = 100;
+constexpr int kNameLabelId = -1; // as every dialog's unnamed static text
 constexpr wchar_t kWindowClass[] = L"QuorlexConfigWindow";
 constexpr UINT kAddToolTips = WM_APP;
+constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW;
 
 const wchar_t *wide(const Text &text)
 {
@@ -35,19 +42,26 @@ int scaled(int twips, UINT dpi)
     return MulDiv(twips, int(dpi), kTwipsPerInch);
 }
 
-// Visual styles and tool tips come from comctl32 6, which the manifest asks for side by side. It
-// is loaded here, once loading is limited to System32 (app/systemdlls.cpp), and not imported, so
-// that no comctl32.dll beside the program is ever looked at.
-void initCommonControls()
+// The clipboard's text, read no further than its memory block goes: another program may have
+// put it there without the terminating zero. A clipboard manager may hold the clipboard for a
+// moment, so opening it is tried a few times.
+bool readClipboardText(HWND owner, Text &text)
 {
-    using Init = BOOL(WINAPI *)(const INITCOMMONCONTROLSEX *);
-    const HMODULE comctl32 = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    const auto init = reinterpret_cast<Init>(reinterpret_cast<void *>(
-        comctl32 ? GetProcAddress(comctl32, "InitCommonControlsEx") : nullptr));
-    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
-                                       ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-    if (init)
-        init(&classes);
+    bool open = false;
+    for (int attempt = 0; attempt < 5 && !(open = OpenClipboard(owner)); ++attempt)
+        Sleep(20);
+    if (!open)
+        return false;
+    text.clear();
+    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        const size_t units = GlobalSize(data) / sizeof(char16_t);
+        if (const auto *begin = static_cast<const char16_t *>(GlobalLock(data))) {
+            text.assign(begin, std::find(begin, begin + units, u'\0'));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return true;
 }
 
 // A single-line box takes only the first line of pasted text. These boxes take all of it, as
@@ -58,17 +72,11 @@ LRESULT CALLBACK pastingEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM 
 {
     if (message != WM_PASTE || (GetWindowLongW(edit, GWL_STYLE) & ES_READONLY))
         return CallWindowProcW(g_editProc, edit, message, wParam, lParam);
-    if (!OpenClipboard(edit))
-        return 0;
     Text pasted;
-    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto *text = static_cast<const char16_t *>(GlobalLock(data))) {
-            pasted = withControlsBlanked(text);
-            GlobalUnlock(data);
-        }
+    if (readClipboardText(edit, pasted)) {
+        pasted = withControlsBlanked(pasted);
+        SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide(pasted)));
     }
-    CloseClipboard();
-    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide(pasted)));
     return 0;
 }
 
@@ -79,13 +87,17 @@ HICON loadIcon(HINSTANCE instance, int metric, UINT dpi)
         LoadImageW(instance, L"IDI_ICON1", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
+ScreenRect screenRect(const RECT &rect)
+{
+    return {int(rect.left), int(rect.top), int(rect.right), int(rect.bottom)};
+}
+
 } // namespace
 
-Win32Form::Win32Form(HINSTANCE instance) : m_instance(instance), m_form(*this, programFolder())
+Win32Form::Win32Form(HINSTANCE instance)
+    : m_instance(instance), m_windows(table().size()), m_nameLabels(table().size()),
+      m_form(*this, programFolder())
 {
-    m_controls.reserve(table().size());
-    for (const ControlSpec &spec : table())
-        m_controls.push_back({nullptr, spec.caption, spec.state, true, spec.enabled});
 }
 
 Win32Form::~Win32Form()
@@ -94,11 +106,15 @@ Win32Form::~Win32Form()
         DestroyWindow(m_window);
     if (m_font)
         DeleteObject(m_font);
+    for (HICON icon : m_icons) {
+        if (icon)
+            DestroyIcon(icon);
+    }
 }
 
 bool Win32Form::open(int show)
 {
-    initCommonControls();
+    commonControls();
     addWindowFont(m_instance);
 
     WNDCLASSEXW windowClass{};
@@ -108,13 +124,11 @@ bool Win32Form::open(int show)
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kWindowClass;
-    windowClass.hIcon = loadIcon(m_instance, SM_CXICON, GetDpiForSystem());
-    windowClass.hIconSm = loadIcon(m_instance, SM_CXSMICON, GetDpiForSystem());
     if (!RegisterClassExW(&windowClass))
         return false;
     // Created hidden, at the place the system gives a new window, then sized for the DPI of the
     // monitor it lands on.
-    if (!CreateWindowExW(0, kWindowClass, wide(kFormCaption), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+    if (!CreateWindowExW(0, kWindowClass, wide(kFormCaption), kFrameStyle, CW_USEDEFAULT,
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, m_instance,
                          this))
         return false;
@@ -124,20 +138,30 @@ bool Win32Form::open(int show)
     m_form.load();
     m_dpi = GetDpiForWindow(m_window);
     m_font = createWindowFont(m_dpi);
-    for (int id = 0; id < int(m_controls.size()); ++id) {
-        if (shownWithFrames(id))
+    setIcons(m_dpi);
+    for (int id = 0; id < int(m_windows.size()); ++id) {
+        if (m_states.shownWithFrames(id) && !m_windows[id])
             createWindow(id);
     }
-    RECT frame{0, 0, scaled(kFormWidthTwips, m_dpi), scaled(kFormHeightTwips, m_dpi)};
-    AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0, m_dpi);
-    SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Grown for the DPI where the system put it, then moved into the monitor's work area if it
+    // now reaches under the task bar or past an edge.
+    RECT placed;
+    GetWindowRect(m_window, &placed);
+    const SIZE size = frameSize(m_dpi);
+    const RECT grown{placed.left, placed.top, placed.left + size.cx, placed.top + size.cy};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromRect(&grown, MONITOR_DEFAULTTONEAREST), &monitor);
+    const ScreenRect kept = keptInside(screenRect(grown), screenRect(monitor.rcWork));
+    SetWindowPos(m_window, nullptr, kept.left, kept.top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 
-    m_focus = m_controls[ctl::chkWeapon(0)].window;
+    m_focus = m_windows[ctl::chkWeapon(0)];
     ShowWindow(m_window, show);
     UpdateWindow(m_window);
     // Nobody hovers a button before the window is drawn: its tool tips come after.
     PostMessageW(m_window, kAddToolTips, 0, 0);
+    m_form.checkFolder();
     return true;
 }
 
@@ -154,28 +178,10 @@ int Win32Form::run()
     return int(message.wParam);
 }
 
-bool Win32Form::shownWithFrames(int id) const
-{
-    for (int up = id; up != ctl::kForm; up = table()[up].container) {
-        if (!m_controls[up].shown)
-            return false;
-    }
-    return true;
-}
-
-bool Win32Form::enabledWithFrames(int id) const
-{
-    for (int up = id; up != ctl::kForm; up = table()[up].container) {
-        if (!m_controls[up].enabled)
-            return false;
-    }
-    return true;
-}
-
 int Win32Form::controlId(HWND window) const
 {
     const int id = window ? GetDlgCtrlID(window) - kFirstControlId : -1;
-    return id >= 0 && id < int(m_controls.size()) && m_controls[id].window == window ? id : -1;
+    return id >= 0 && id < int(m_windows.size()) && m_windows[id] == window ? id : -1;
 }
 
 RECT Win32Form::pixels(int id) const
@@ -186,16 +192,31 @@ RECT Win32Form::pixels(int id) const
             scaled(place.left + place.width, m_dpi), scaled(place.top + place.height, m_dpi)};
 }
 
+SIZE Win32Form::frameSize(UINT dpi) const
+{
+    RECT frame{0, 0, scaled(kFormWidthTwips, int(dpi)), scaled(kFormHeightTwips, int(dpi))};
+    AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
 void Win32Form::createWindow(int id)
 {
     const ControlSpec &spec = table()[id];
-    Control &control = m_controls[id];
+    const ControlStates::State &state = m_states[id];
+    // Screen readers name a text box by the static text just before it in z-order, which is
+    // creation order: its label, or a hidden one where the window shows none.
+    if (spec.kind == ControlKind::TextBox) {
+        if (spec.label < 0)
+            createNameLabel(id);
+        else if (!m_windows[spec.label])
+            createWindow(spec.label);
+    }
     // A frame is a sibling of what it holds, as in every Windows dialog; WS_GROUP starts each
     // group of the arrow keys, so that a row's four buttons form one.
-    DWORD style = WS_CHILD | WS_VISIBLE | (enabledWithFrames(id) ? 0 : WS_DISABLED);
+    DWORD style = WS_CHILD | WS_VISIBLE | (m_states.enabledWithFrames(id) ? 0 : WS_DISABLED);
     DWORD exStyle = WS_EX_NOPARENTNOTIFY; // the window needs no word of each control made
     const wchar_t *windowClass = L"BUTTON";
-    const wchar_t *caption = wide(control.text);
+    Text caption = state.text;
     switch (spec.kind) {
     case ControlKind::Frame:
         style |= BS_GROUPBOX | WS_GROUP;
@@ -208,11 +229,11 @@ void Win32Form::createWindow(int id)
         style |= BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
         break;
     case ControlKind::OptionButton:
-        // The level's name is the button's text, which screen readers say; the button is too
-        // narrow to show it. The selected button is the row's Tab stop (selectLevel()).
-        style |= BS_RADIOBUTTON | (control.state ? WS_TABSTOP : 0) |
+        // The button's text is what screen readers say, "kick: Low"; the button is too narrow
+        // to show it. The selected button is the row's Tab stop (selectLevel()).
+        style |= BS_RADIOBUTTON | (state.state ? WS_TABSTOP : 0) |
                  (id == spec.container + 1 ? WS_GROUP : 0);
-        caption = wide(spec.levelName);
+        caption = m_form.accessibleName(id);
         break;
     case ControlKind::TextBox:
         windowClass = L"EDIT";
@@ -224,28 +245,39 @@ void Win32Form::createWindow(int id)
         break;
     }
     const RECT place = pixels(id);
-    control.window = CreateWindowExW(exStyle, windowClass, caption, style, place.left, place.top,
-                                     place.right - place.left, place.bottom - place.top, m_window,
-                                     reinterpret_cast<HMENU>(INT_PTR(kFirstControlId + id)),
-                                     m_instance, nullptr);
-    if (!control.window)
+    const HWND window = CreateWindowExW(
+        exStyle, windowClass, wide(caption), style, place.left, place.top, place.right - place.left,
+        place.bottom - place.top, m_window, reinterpret_cast<HMENU>(INT_PTR(kFirstControlId + id)),
+        m_instance, nullptr);
+    m_windows[id] = window;
+    if (!window)
         return;
-    SendMessageW(control.window, WM_SETFONT, WPARAM(m_font), FALSE);
+    SendMessageW(window, WM_SETFONT, WPARAM(m_font), FALSE);
     if (spec.kind == ControlKind::CheckBox || spec.kind == ControlKind::OptionButton)
-        SendMessageW(control.window, BM_SETCHECK, control.state, 0);
+        SendMessageW(window, BM_SETCHECK, state.state, 0);
     if (spec.kind == ControlKind::OptionButton) {
         // Checked as a plain option button, which touches no other, then made automatic, so
         // that a click or an arrow key selects it and clears the rest of its row.
-        const LONG created = GetWindowLongW(control.window, GWL_STYLE);
-        SetWindowLongW(control.window, GWL_STYLE, (created & ~BS_TYPEMASK) | BS_AUTORADIOBUTTON);
+        SendMessageW(window, BM_SETSTYLE, BS_AUTORADIOBUTTON, FALSE);
+        if (m_tooltip)
+            addToolTip(id);
     }
-    if (spec.kind == ControlKind::OptionButton && m_tooltip)
-        addToolTip(id);
     if (spec.kind == ControlKind::TextBox) {
-        SendMessageW(control.window, EM_SETLIMITTEXT, 0, 0); // no limit but the system's
-        g_editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-            control.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pastingEditProc)));
+        SendMessageW(window, EM_SETLIMITTEXT, 0, 0); // no limit but the system's
+        g_editProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pastingEditProc)));
     }
+}
+
+void Win32Form::createNameLabel(int id)
+{
+    // Hidden, and so neither seen nor a stop of the keyboard, but read as the box's name.
+    const RECT place = pixels(id);
+    m_nameLabels[id] =
+        CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"STATIC", wide(m_form.accessibleName(id)),
+                        WS_CHILD | SS_LEFT | SS_NOPREFIX, place.left, place.top,
+                        place.right - place.left, place.bottom - place.top, m_window,
+                        reinterpret_cast<HMENU>(INT_PTR(kNameLabelId)), m_instance, nullptr);
 }
 
 void Win32Form::addToolTip(int id)
@@ -255,7 +287,7 @@ void Win32Form::addToolTip(int id)
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = m_window;
-    tool.uId = reinterpret_cast<UINT_PTR>(m_controls[id].window);
+    tool.uId = reinterpret_cast<UINT_PTR>(m_windows[id]);
     tool.lpszText = const_cast<wchar_t *>(wide(table()[id].levelName));
     SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
@@ -266,8 +298,8 @@ void Win32Form::selectLevel(int id)
     for (int b = 0; b < kAccessLevelCount; ++b) {
         const int button = row + 1 + b;
         const bool selected = button == id;
-        m_controls[button].state = selected ? 1 : 0;
-        if (const HWND window = m_controls[button].window) {
+        m_states[button].state = selected ? 1 : 0;
+        if (const HWND window = m_windows[button]) {
             SendMessageW(window, BM_SETCHECK, selected ? BST_CHECKED : BST_UNCHECKED, 0);
             const LONG style = GetWindowLongW(window, GWL_STYLE);
             SetWindowLongW(window, GWL_STYLE, selected ? style | WS_TABSTOP : style & ~WS_TABSTOP);
@@ -277,15 +309,15 @@ void Win32Form::selectLevel(int id)
 
 int Win32Form::checkState(int id) const
 {
-    const Control &control = m_controls[id];
-    return control.window ? int(SendMessageW(control.window, BM_GETCHECK, 0, 0)) : control.state;
+    const HWND window = m_windows[id];
+    return window ? int(SendMessageW(window, BM_GETCHECK, 0, 0)) : m_states[id].state;
 }
 
 void Win32Form::setCheckState(int id, int state)
 {
-    m_controls[id].state = state;
-    if (m_controls[id].window)
-        SendMessageW(m_controls[id].window, BM_SETCHECK, WPARAM(state), 0);
+    m_states[id].state = state;
+    if (m_windows[id])
+        SendMessageW(m_windows[id], BM_SETCHECK, WPARAM(state), 0);
 }
 
 bool Win32Form::isSelected(int id) const
@@ -295,9 +327,9 @@ bool Win32Form::isSelected(int id) const
 
 Text Win32Form::text(int id) const
 {
-    const HWND window = m_controls[id].window;
+    const HWND window = m_windows[id];
     if (!window)
-        return m_controls[id].text;
+        return m_states[id].text;
     Text text(size_t(GetWindowTextLengthW(window)) + 1, u'\0');
     text.resize(
         size_t(GetWindowTextW(window, reinterpret_cast<wchar_t *>(text.data()), int(text.size()))));
@@ -306,8 +338,8 @@ Text Win32Form::text(int id) const
 
 void Win32Form::setText(int id, const Text &text)
 {
-    m_controls[id].text = text;
-    if (const HWND window = m_controls[id].window) {
+    m_states[id].text = text;
+    if (const HWND window = m_windows[id]) {
         SetWindowTextW(window, wide(text));
         // A text box shows the start of its text, as when the window opened.
         if (table()[id].kind == ControlKind::TextBox)
@@ -317,20 +349,20 @@ void Win32Form::setText(int id, const Text &text)
 
 void Win32Form::showControl(int id, bool shown)
 {
-    m_controls[id].shown = shown;
-    for (int j = id; j < int(m_controls.size()); ++j) {
+    m_states[id].shown = shown;
+    for (int j = id; j < int(m_windows.size()); ++j) {
         if (j != id && !isInside(j, id))
             continue;
-        const bool visible = shownWithFrames(j);
-        if (m_controls[j].window) {
-            ShowWindow(m_controls[j].window, visible ? SW_SHOWNA : SW_HIDE);
+        const bool visible = m_states.shownWithFrames(j);
+        if (m_windows[j]) {
+            ShowWindow(m_windows[j], visible ? SW_SHOWNA : SW_HIDE);
         } else if (visible && m_window) {
             createWindow(j);
             // In its place in the tab order, after the control before it that has a window.
             HWND before = HWND_TOP;
             for (int k = j - 1; k >= 0 && before == HWND_TOP; --k)
-                before = m_controls[k].window ? m_controls[k].window : HWND_TOP;
-            SetWindowPos(m_controls[j].window, before, 0, 0, 0, 0,
+                before = m_windows[k] ? m_windows[k] : HWND_TOP;
+            SetWindowPos(m_windows[j], before, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
     }
@@ -340,10 +372,10 @@ void Win32Form::enableControl(int id, bool enabled)
 {
     // Windows does not disable what a group box holds with it: each control is disabled, and
     // enabled again only when every frame around it is.
-    m_controls[id].enabled = enabled;
-    for (int j = id; j < int(m_controls.size()); ++j) {
-        if ((j == id || isInside(j, id)) && m_controls[j].window)
-            EnableWindow(m_controls[j].window, enabledWithFrames(j));
+    m_states[id].enabled = enabled;
+    for (int j = id; j < int(m_windows.size()); ++j) {
+        if ((j == id || isInside(j, id)) && m_windows[j])
+            EnableWindow(m_windows[j], m_states.enabledWithFrames(j));
     }
 }
 
@@ -352,20 +384,50 @@ void Win32Form::showMessage(const Text &title, const Text &text)
     showMessageBox(m_window, title, text);
 }
 
+void Win32Form::showFolderRefusal(const Text &folder, const FolderAccess &access)
+{
+    // Started again as administrator, this instance ends: nothing was chosen in it yet.
+    if (showFolderRefusalBox(m_window, folder, access))
+        DestroyWindow(m_window);
+}
+
+void Win32Form::setIcons(UINT dpi)
+{
+    const int metrics[2] = {SM_CXSMICON, SM_CXICON};
+    for (int which : {ICON_SMALL, ICON_BIG}) {
+        const HICON icon = loadIcon(m_instance, metrics[which], dpi);
+        SendMessageW(m_window, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+        if (m_icons[which])
+            DestroyIcon(m_icons[which]);
+        m_icons[which] = icon;
+    }
+}
+
 void Win32Form::setDpi(UINT dpi)
 {
     m_dpi = dpi;
     const HFONT font = createWindowFont(dpi);
-    for (int id = 0; id < int(m_controls.size()); ++id) {
-        if (const HWND window = m_controls[id].window) {
+    // Moved and given their fonts unseen, then drawn once: nothing flickers on the way.
+    SendMessageW(m_window, WM_SETREDRAW, FALSE, 0);
+    HDWP moves = BeginDeferWindowPos(int(m_windows.size()));
+    for (int id = 0; id < int(m_windows.size()); ++id) {
+        for (const HWND window : {m_windows[id], m_nameLabels[id]}) {
+            if (!window)
+                continue;
             const RECT place = pixels(id);
-            SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left,
-                         place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
-            SendMessageW(window, WM_SETFONT, WPARAM(font), TRUE);
+            if (moves)
+                moves = DeferWindowPos(moves, window, nullptr, place.left, place.top,
+                                       place.right - place.left, place.bottom - place.top,
+                                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+            SendMessageW(window, WM_SETFONT, WPARAM(font), FALSE);
         }
     }
+    if (moves)
+        EndDeferWindowPos(moves);
     DeleteObject(m_font);
     m_font = font;
+    setIcons(dpi);
+    SendMessageW(m_window, WM_SETREDRAW, TRUE, 0);
 }
 
 LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
@@ -400,12 +462,19 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
             SetFocus(m_focus);
         }
         return 0;
+    case WM_GETDPISCALEDSIZE: {
+        // The layout's own size at the new DPI, rather than the frame scaled as a whole.
+        *reinterpret_cast<SIZE *>(lParam) = frameSize(UINT(wParam));
+        return TRUE;
+    }
     case WM_DPICHANGED: {
         setDpi(HIWORD(wParam));
         const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
         SetWindowPos(m_window, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+        RedrawWindow(m_window, nullptr, nullptr,
+                     RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
         return 0;
     }
     case WM_NOTIFY: {
@@ -432,8 +501,8 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
             CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                             CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, m_instance, nullptr);
-        for (int id = 0; id < int(m_controls.size()) && m_tooltip; ++id) {
-            if (table()[id].kind == ControlKind::OptionButton && m_controls[id].window)
+        for (int id = 0; id < int(m_windows.size()) && m_tooltip; ++id) {
+            if (table()[id].kind == ControlKind::OptionButton && m_windows[id])
                 addToolTip(id);
         }
         return 0;

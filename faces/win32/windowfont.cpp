@@ -42,7 +42,7 @@ HFONT createWindowFont(UINT dpi)
     // Rounded down: the labels' boxes are just tall enough at 96 dpi, and a face rounded up
     // would cut off the descenders of "g" and "p".
     const int height = -(11 * int(dpi) / 96);
-    const wchar_t *face = g_fontAdded ? L"PT Sans Narrow" : L"Arial Narrow";
+    const wchar_t *face = g_fontAdded ? L"PT Sans Narrow" : L"Segoe UI";
     return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_SWISS, face);

@@ -10,7 +10,7 @@ namespace quorlex
 {
 
 // Unpacks the font and makes it available to this process alone. Returns false when it could not
-// be, and the window then falls back to the system's own narrow or default face.
+// be, and the window then falls back to Segoe UI, the face of Windows' own dialogs.
 bool addWindowFont(HINSTANCE instance);
 
 // The window's font at 11 pixels for 96 dpi, scaled to `dpi`.

@@ -8,6 +8,7 @@
 #
 #   drive.py linux ARCHIVE.tar.gz SCENARIO
 #   drive.py wine ARCHIVE.zip SCENARIO CODEPAGE DPI holdfile.exe planted.dll NAME,...
+#   drive.py wineunit PROGRAM.exe     (a test program of the Windows build, under the same wine)
 #
 # SCENARIO is "full", the whole walk below, or "plain": the file written from the defaults, once.
 # CODEPAGE is 1252 or 932 (a double-byte code page: a shorter scenario on the byte limit, and
@@ -206,8 +207,13 @@ def start():
         return [launcher if arg == "%k" else arg for arg in shlex.split(line)]
     for name in planted_names.split(","):
         shutil.copy(planted, os.path.join(folder, name + ".dll"))
+    prepare_wine(f"mscoree,mshtml=;{planted_names}=n,b")
+    return ["wine", os.path.join(folder, "quorlex-config.exe")]
+
+
+def prepare_wine(overrides):
     env.update(WINEPREFIX=os.path.join(tmp, "wine"), WINEDEBUG="-all,err+module", LC_ALL="C.UTF-8",
-               WINEDLLOVERRIDES=f"mscoree,mshtml=;{planted_names}=n,b")
+               WINEDLLOVERRIDES=overrides)
     if codepage == "932":
         # Wine takes the ANSI code page from the locale, built here for this run only.
         env.update(LOCPATH=tmp, LC_ALL="ja_JP.UTF-8")
@@ -215,7 +221,6 @@ def start():
     run("bash", os.path.join(os.path.dirname(__file__), "../../packaging/windows/wine-prefix.sh"))
     run("wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
         "/d", str(dpi), "/f")
-    return ["wine", os.path.join(folder, "quorlex-config.exe")]
 
 
 def hold(milliseconds):
@@ -310,7 +315,8 @@ def full():
         click("Create Config File")
         held = answer("Error")[0]
         check(HELD in held, f"held 8 s: the other program blamed: {held!r}")
-        check(read() == GOLDEN and sorted(os.listdir(folder)) == entries, "held 8 s: no change")
+        check(read() == GOLDEN and sorted(os.listdir(folder)) == entries,
+              f"held 8 s: no change: {set(os.listdir(folder)) ^ set(entries)}")
         holding.kill()
         hold(1200)
     click("Create Config File")
@@ -322,13 +328,14 @@ def full():
 
 if __name__ == "__main__":
     kind, archive, scenario, codepage, dpi, holder, planted, planted_names = \
-        (sys.argv[1:] + [None] * 5)[:8]
+        (sys.argv[1:] + [None] * 7)[:8]
     dpi = int(dpi or 96)
     tmp = tempfile.mkdtemp(prefix="quorlex-e2e-")
     folder, env = os.path.join(tmp, "Game Server ü"), dict(os.environ)
     file = os.path.join(folder, "QUORLEX_CONFIG.txt")
-    shutil.unpack_archive(archive, tmp)
-    os.rename(glob.glob(os.path.join(tmp, "quorlex-config-*"))[0], folder)
+    if kind != "wineunit":
+        shutil.unpack_archive(archive, tmp)
+        os.rename(glob.glob(os.path.join(tmp, "quorlex-config-*"))[0], folder)
     read_end, write_end = os.pipe()
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1600x1200x24",
                             "-dpi", str(dpi), "-nolisten", "tcp"], pass_fds=[write_end],
@@ -337,6 +344,11 @@ if __name__ == "__main__":
     env["DISPLAY"] = ":" + os.fdopen(read_end).readline().strip()
     app = holding = None
     try:
+        if kind == "wineunit":
+            # A test program of the Windows build, run in a wine prefix of its own.
+            prepare_wine("mscoree,mshtml=")
+            app = subprocess.Popen(["wine", archive], cwd=tmp, env=env)
+            sys.exit(app.wait(240))
         clipboard = Clipboard()
         # A write past a file-size limit fails as on a full disk, rather than ending the program.
         app = subprocess.Popen(start(), cwd=tmp, env=env,
