@@ -15,4 +15,17 @@ using TextView = std::u16string_view;
 // A number in decimal digits, with a minus sign when negative.
 Text decimal(long long value);
 
+#ifdef _WIN32
+// The text as Windows' W functions take it, in the same UTF-16. A literal is passed as it stands,
+// so that no temporary copy's characters are handed on to outlive it.
+inline const wchar_t *wide(const Text &text)
+{
+    return reinterpret_cast<const wchar_t *>(text.c_str());
+}
+inline const wchar_t *wide(const char16_t *text)
+{
+    return reinterpret_cast<const wchar_t *>(text);
+}
+#endif
+
 } // namespace quorlex

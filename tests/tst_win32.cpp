@@ -38,11 +38,6 @@ void check(bool ok, const std::string &what)
     g_failures += ok ? 0 : 1;
 }
 
-const wchar_t *wide(const Text &text)
-{
-    return reinterpret_cast<const wchar_t *>(text.c_str());
-}
-
 // A new folder under the system's temporary folder, removed with what is in it.
 class Folder
 {

@@ -10,11 +10,6 @@
 namespace quorlex
 {
 
-inline const wchar_t *wide(const Text &text)
-{
-    return reinterpret_cast<const wchar_t *>(text.c_str());
-}
-
 // The system's own words for an error, without the line end that FormatMessageW puts after them.
 Text systemReason(DWORD error);
 

@@ -21,11 +21,6 @@ constexpr int kContinueButton = 101;
 constexpr char16_t kRestartCaption[] = u"Restart as administrator";
 constexpr char16_t kContinueCaption[] = u"Continue";
 
-const wchar_t *wide(const Text &text)
-{
-    return reinterpret_cast<const wchar_t *>(text.c_str());
-}
-
 Text programPath()
 {
     Text path(32768, u'\0');

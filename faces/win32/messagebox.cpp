@@ -65,8 +65,7 @@ void showMessageBox(HWND owner, const Text &title, const Text &text)
     const Text rule = u"---------------------------\r\n";
     const CopiedOnCtrlC copied(rule + title + u"\r\n" + rule + text + u"\r\n" + rule +
                                u"OK   \r\n" + rule);
-    MessageBoxW(owner, reinterpret_cast<const wchar_t *>(text.c_str()),
-                reinterpret_cast<const wchar_t *>(title.c_str()), MB_OK);
+    MessageBoxW(owner, wide(text), wide(title), MB_OK);
 }
 
 } // namespace quorlex

@@ -27,11 +27,6 @@ constexpr wchar_t kWindowClass[] = L"QuorlexConfigWindow";
 constexpr UINT kAddToolTips = WM_APP;
 constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW;
 
-const wchar_t *wide(const Text &text)
-{
-    return reinterpret_cast<const wchar_t *>(text.c_str());
-}
-
 const std::vector<ControlSpec> &table()
 {
     return formControls();

@@ -10,16 +10,19 @@
 #   drive.py wine ARCHIVE.zip SCENARIO CODEPAGE DPI holdfile.exe planted.dll NAME,...
 #   drive.py wineunit PROGRAM.exe     (a test program of the Windows build, under the same wine)
 #
-# SCENARIO is "full", the whole walk below, or "plain": the file written from the defaults, once.
-# CODEPAGE is 1252 or 932 (a double-byte code page: a shorter scenario on the byte limit, and
-# a read-only file and a full disk), DPI 96 or 144 (150 %). Under wine, planted.dll lies in the
+# SCENARIO is "full", the whole walk below; "refused", the program's folder taking no new file
+# from the start; or "plain", the file written from the defaults, once. CODEPAGE is 1252 or 932
+# (a double-byte code page: a shorter scenario on the byte limit, and a read-only file and a full
+# disk), DPI 96 or 144 (150 %, on a 1920 x 1080 screen). Under wine, planted.dll lies in the
 # program's folder under each NAME.dll, preferred to wine's own as Windows would prefer it, and
-# must never be loaded. What only one system can show is checked there alone: under wine, the
-# replace while another program holds the file, briefly (the press writes) and for longer than
-# the writer waits ("Error"), since only Windows refuses to replace a file held open; the boxes'
-# texts, since Ctrl+C copies a Windows message box and Qt's boxes on Linux copy nothing; and
-# Return on the focused button, which Qt on Linux leaves to default buttons (Space there).
-# On Linux a full disk and a failed sync are tst_writer's.
+# must never be loaded. A box's text is read as its users' tools read it: Ctrl+C on a Windows box,
+# the accessibility bus (AT-SPI) on Linux, where a screen reader also reads every control's name.
+# What only one system can show is checked there alone: under wine, the replace while another
+# program holds the file, briefly (the press writes) and for longer than the writer waits
+# ("Error"), since only Windows refuses to replace a file held open, and the restart as
+# administrator; Return on the focused button, which Qt on Linux leaves to default buttons (Space
+# there). On Linux a full disk and a failed sync are tst_writer's; the Windows window's names,
+# tab order and DPI change, and the file's replace in detail, tst_win32's.
 import glob
 import os
 import re
@@ -40,6 +43,12 @@ TIERED = b"UseTieredAdmin=1\r\n\r\n\r\n[Password]\r\nL1Pass=greenharbor\r\n" \
 # The characters that Windows-1252 puts at 0x80-0x9F, as Python's codec defines them.
 CP1252_HIGH = bytes(range(0x80, 0xA0)).decode("cp1252", "ignore")
 HELD = "Another program has the file open"
+REFUSED = "Folder not writable"
+COMMANDS = ("addmsg,adminpeep,blockname,botreset,classlock,classweapons,exosuit,forcefreefly,"
+            "forceverify,friendlyfire,getdelta,gethitmiss,grenadeban,hardcore,joinff,kick,lifecycle,"
+            "locationdamage,lockdown,mute,nextlevel,popupnames,predmask,prevlevel,pwn,queen,record,"
+            "rename,resetmsg,restart,roulette,setlevel,shutup,switch,teamlock,terminate,toggleid,"
+            "transfersc,unlock,wait,weaponban,wipeout").split(",")
 # The controls used: the corners of their containers, in twips from the window's client area,
 # added up, then the control's own size, whose middle is clicked.
 PLACES = {"Create Config File": [(6660, 7080), (1515, 315)],
@@ -150,21 +159,50 @@ def paste(place, text):
 
 
 def copied(title):
-    # What a Windows message box puts on the clipboard at Ctrl+C: title, text and buttons
-    # between rules.
-    parts = run("xclip", "-o", "-selection", "clipboard", check=False).replace("\r", "")
-    parts = parts.split("-" * 27 + "\n")
+    # What a Windows box puts on the clipboard at Ctrl+C: a message box its title, text and
+    # buttons between rules; a task dialog each part under its name in brackets.
+    text = run("xclip", "-o", "-selection", "clipboard", check=False).replace("\r", "")
+    if text.startswith(f"[Window Title]\n{title}\n"):
+        return text
+    parts = text.split("-" * 27 + "\n")
     return len(parts) > 3 and parts[1] == title + "\n" and parts[2].strip()
+
+
+def accessible(title=None):
+    """The program as a screen reader sees it on Linux: the window or box called `title`, or
+    the whole program."""
+    import pyatspi
+    for program in pyatspi.Registry.getDesktop(0):
+        if program is not None and program.get_process_id() == app.pid:
+            return program if title is None else next(
+                (w for w in program if w is not None and w.name == title), None)
+
+
+def spoken(node, roles):
+    """The names of `node`'s descendants of the given roles, in the order a screen reader walks
+    them."""
+    names = []
+    for child in filter(None, node):
+        if child.getRoleName() in roles:
+            names.append(child.name)
+        names += spoken(child, roles)
+    return names
+
+
+def box_text(title, box):
+    if kind == "wine":
+        clipboard.set("")
+        run("xdotool", "windowfocus", "--sync", box, "key", "ctrl+c")
+        return wait(f'the text of the "{title}" box', lambda: copied(title))
+    return "\n".join(filter(None, spoken(wait(f'the "{title}" box on the accessibility bus',
+                                               lambda: accessible(title)), ("label",))))
 
 
 def answer(*titles):
     texts = []
     for title in titles:
         box = wait(f'the "{title}" box', lambda: find(title))
-        if kind == "wine":
-            clipboard.set("")
-            run("xdotool", "windowfocus", "--sync", box, "key", "ctrl+c")
-            texts.append(wait(f'the text of the "{title}" box', lambda: copied(title)))
+        texts.append(box_text(title, box))
         run("xdotool", "windowfocus", "--sync", box, "key", "Return")
         wait(f'the "{title}" box to close', lambda: not find(title))
     return texts
@@ -186,7 +224,9 @@ def read():
     return open(file, "rb").read() if os.path.isfile(file) else None
 
 
-def close():
+def close(program=None):
+    """Closes the window as the window manager does; returns the exit status of `program`, by
+    default the one started, or 0 once a window of a program started otherwise has gone."""
     from Xlib import X, display, protocol
     screen = display.Display(env["DISPLAY"])
     atom = screen.intern_atom
@@ -194,7 +234,9 @@ def close():
         window=int(window), client_type=atom("WM_PROTOCOLS"),
         data=(32, [atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])))
     screen.flush()
-    return app.wait(60)
+    if program is None:
+        return app.wait(60)
+    return 0 if wait("the window to close", lambda: not find("QUORLEX_CONFIG"), fail=False) else 1
 
 
 def start():
@@ -208,7 +250,11 @@ def start():
     for name in planted_names.split(","):
         shutil.copy(planted, os.path.join(folder, name + ".dll"))
     prepare_wine(f"mscoree,mshtml=;{planted_names}=n,b")
-    return ["wine", os.path.join(folder, "quorlex-config.exe")]
+    program = ["wine", os.path.join(folder, "quorlex-config.exe")]
+    if scenario == "refused":
+        # With the limited rights User Account Control gives an administrator's programs.
+        program.insert(1, os.path.join(os.path.dirname(holder), "limited.exe"))
+    return program
 
 
 def prepare_wine(overrides):
@@ -223,11 +269,24 @@ def prepare_wine(overrides):
         "/d", str(dpi), "/f")
 
 
-def hold(milliseconds):
+def hold(milliseconds, *share):
     global holding
-    holding = subprocess.Popen(["wine", holder, "Z:" + file.replace("/", "\\"), str(milliseconds)],
+    holding = subprocess.Popen(["wine", holder, windows_path(file), str(milliseconds), *share],
                                env=env, stdout=subprocess.PIPE, text=True)
-    check(holding.stdout.readline() == "held\n", f"the file held for {milliseconds} ms")
+    check(holding.stdout.readline() == "held\n", f"the file held for {milliseconds} ms {share}")
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def refuse(path):
+    """Makes the folder take no new file, as a protected folder, a read-only share or medium does;
+    returns what undoes it. Root may write anywhere, but not into an immutable folder."""
+    if os.geteuid() == 0 and subprocess.run(["chattr", "+i", path]).returncode == 0:
+        return lambda: subprocess.run(["chattr", "-i", path])
+    os.chmod(path, 0o555)
+    return lambda: os.chmod(path, 0o755)
 
 
 def plain():
@@ -236,9 +295,46 @@ def plain():
     check(close() == 0, "closed with status 0")
 
 
+def refused():
+    """The program's folder takes no new file from the start: said at once, with the folder and
+    the system's reason; on Windows, where more rights may mend it, with an offer to start the tool
+    again as administrator, which Return takes. Pressing the button then gives "Error" and leaves
+    nothing behind."""
+    global window
+    shown = folder if kind == "linux" else windows_path(folder)
+    entries = sorted(os.listdir(folder))
+    notice = answer(REFUSED)[0]
+    check(shown in notice and ("Restart as administrator" in notice) == (kind == "wine"),
+          f"said at start: {notice!r}")
+    if kind == "wine":
+        check(app.wait(60) == 0, "the tool ended once it had started again as administrator")
+        notice = answer(REFUSED)[0]
+        check("Even as administrator" in notice and "[Restart" not in notice,
+              f"refused even as administrator, and no offer again: {notice!r}")
+        window = wait("the new instance's window", lambda: find("QUORLEX_CONFIG"))
+    click("Create Config File")
+    check(answer("Error")[0] and sorted(os.listdir(folder)) == entries,
+          "pressed: Error, nothing left")
+    check(close(None if kind == "linux" else "restarted") == 0, "closed with status 0")
+
+
 def full():
     size = run("xdotool", "getwindowgeometry", window).split("Geometry: ")[1].split()[0]
     check(size == f"{pixels(14805)}x{pixels(9330)}", f"the window's client area {size} at {dpi} dpi")
+    place = run("xdotool", "getwindowgeometry", window).split("Position: ")[1].split()[0]
+    width, height = map(int, size.split("x"))
+    x, y = map(int, place.split(","))
+    check(0 <= x and x + width <= screen[0] and 0 <= y and y + height <= screen[1],
+          f"the window at {place} inside the {screen[0]}x{screen[1]} screen")
+    if kind == "linux":
+        # What a screen reader says for every text box and level button.
+        names = [f"Message {k}" for k in range(1, 11)] + ["Message Frequency"]
+        names += [f"{name}: {level}" for name in COMMANDS
+                  for level in ("Disabled", "Low", "Intermediate", "Full")]
+        names += ["Low Access Password", "Intermediate Access Password"]
+        heard = spoken(wait("the program on the accessibility bus", accessible),
+                       ("text", "radio button"))
+        check(heard == names, f"every text box and level button named: {len(heard)} names")
     if codepage == "932":
         # 100 characters, 200 bytes in code page 932: cut to 196 bytes by whole characters.
         paste("message 3", "日" * 100)
@@ -268,8 +364,9 @@ def full():
     check(not os.path.exists(os.path.join(tmp, "QUORLEX_CONFIG.txt")),
           "the file written beside the program, not in the working folder")
     click("Use External IP Banner")
-    check(answer("Update")[:1] in ([], ["The 3rd party ip log ban utility is no longer supported. "
-          "please upgrade to the integrated ip log/ban utility"]), 'the "Update" box')
+    update = answer("Update")
+    check(update == ["The 3rd party ip log ban utility is no longer supported. please upgrade to "
+                     "the integrated ip log/ban utility"], f'the "Update" box: {update}')
 
     # The grid takes no click until "Use Tiered Admin?" is ticked, and none once it is unticked
     # again; what was chosen stays.
@@ -283,14 +380,14 @@ def full():
     # moves that row's level: addmsg becomes Low.
     keys("Tab", "Right")
 
-    paste("message 3", "Grüße " + CP1252_HIGH)
+    paste("message 3", "Grüße e\u0301 " + CP1252_HIGH)
     paste("message 4", "x" * 40000)
     keys("ctrl+a", "ctrl+c")  # the box holds all of it: only the writer shortens a message
     wait("the 40,000 characters pasted into a message box copied back from it", lambda: run(
         "xclip", "-o", "-selection", "clipboard", check=False) == "x" * 40000, timeout=15)
     paste("message 5", "tab\there\r\nline\u2028end\x7f")
     paste("Message Frequency", " 30")
-    expected = (expected.replace(b"<2>", b"<2>Gr\xfc\xdfe " + CP1252_HIGH.encode("cp1252"))
+    expected = (expected.replace(b"<2>", b"<2>Gr\xfc\xdfe \xe9 " + CP1252_HIGH.encode("cp1252"))
                 .replace(b"<3>", b"<3>" + b"x" * 196).replace(b"<4>", b"<4>tab here  line end ")
                 .replace(b"frequency=2", b"frequency= 30")
                 .replace(b"UseTieredAdmin=0\r\n", TIERED + b"addmsg=1\r\nkick=2\r\n"))
@@ -309,7 +406,8 @@ def full():
     open(file, "wb").write(GOLDEN)
     if kind == "wine":
         # Held for longer than the writer waits: "Error", and the earlier file and the folder
-        # stay as they were. Then held briefly from before the press: the press waits and writes.
+        # stay as they were. Then held briefly from before the press, as a scanner holds it,
+        # sharing its deletion: the press waits and writes.
         entries = sorted(os.listdir(folder))
         hold(8000)
         click("Create Config File")
@@ -318,7 +416,7 @@ def full():
         check(read() == GOLDEN and sorted(os.listdir(folder)) == entries,
               f"held 8 s: no change: {set(os.listdir(folder)) ^ set(entries)}")
         holding.kill()
-        hold(1200)
+        hold(1200, "deletion")
     click("Create Config File")
     written(expected, "as chosen, with the shortened message written without a second warning")
     before = os.stat(file).st_mtime_ns
@@ -330,6 +428,7 @@ if __name__ == "__main__":
     kind, archive, scenario, codepage, dpi, holder, planted, planted_names = \
         (sys.argv[1:] + [None] * 7)[:8]
     dpi = int(dpi or 96)
+    screen = (1920, 1080) if dpi == 144 else (1600, 1200)
     tmp = tempfile.mkdtemp(prefix="quorlex-e2e-")
     folder, env = os.path.join(tmp, "Game Server ü"), dict(os.environ)
     file = os.path.join(folder, "QUORLEX_CONFIG.txt")
@@ -337,31 +436,45 @@ if __name__ == "__main__":
         shutil.unpack_archive(archive, tmp)
         os.rename(glob.glob(os.path.join(tmp, "quorlex-config-*"))[0], folder)
     read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1600x1200x24",
-                            "-dpi", str(dpi), "-nolisten", "tcp"], pass_fds=[write_end],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                             f"{screen[0]}x{screen[1]}x24", "-dpi", str(dpi), "-nolisten", "tcp"],
+                            pass_fds=[write_end], stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
     os.close(write_end)
     env["DISPLAY"] = ":" + os.fdopen(read_end).readline().strip()
-    app = holding = None
+    app = holding = bus = None
+    undo = lambda: None  # noqa: E731
     try:
         if kind == "wineunit":
             # A test program of the Windows build, run in a wine prefix of its own.
             prepare_wine("mscoree,mshtml=")
             app = subprocess.Popen(["wine", archive], cwd=tmp, env=env)
             sys.exit(app.wait(240))
+        if kind == "linux":
+            # A session bus of the run's own, over which a screen reader reaches the program.
+            bus = run("dbus-daemon", "--session", "--fork", "--print-address=1",
+                      "--print-pid=1").split()
+            env.update(DBUS_SESSION_BUS_ADDRESS=bus[0], QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+            os.environ.update(DBUS_SESSION_BUS_ADDRESS=bus[0], DISPLAY=env["DISPLAY"])
         clipboard = Clipboard()
+        program = start()
+        if scenario == "refused":
+            undo = refuse(folder)
         # A write past a file-size limit fails as on a full disk, rather than ending the program.
-        app = subprocess.Popen(start(), cwd=tmp, env=env,
+        app = subprocess.Popen(program, cwd=tmp, env=env,
                                preexec_fn=lambda: signal.signal(signal.SIGXFSZ, signal.SIG_IGN))
         window = wait("the program's window", lambda: find("QUORLEX_CONFIG"))
-        {"full": full, "plain": plain}[scenario]()
+        {"full": full, "plain": plain, "refused": refused}[scenario]()
     finally:
+        undo()
         loaded = [os.path.basename(name) for name in glob.glob(os.path.join(folder, "*.loaded"))]
         kind == "wine" and print("DLLs planted beside the program that were loaded:", loaded)
         for process in filter(None, (app, holding)):
             process.kill()
         if kind == "wine":
             subprocess.run(["wineserver", "-k"], env=env)
+        if bus:
+            os.kill(int(bus[1]), signal.SIGTERM)
         xvfb.kill()
         shutil.rmtree(tmp, ignore_errors=True)
     kind == "wine" and check(not loaded, "no DLL planted beside the program loaded")
