@@ -1,5 +1,5 @@
-// Preloaded into tst_writer by ctest: while QUORLEX_FAIL_SYNC is 1, fsync and fdatasync fail
-// with EIO, as on a file system that reports a lost write only when asked to sync.
+// Linked into tst_writer: while QUORLEX_FAIL_SYNC is 1, fsync and fdatasync fail with EIO, as on
+// a file system that reports a lost write only when asked to sync.
 
 #include <cerrno>
 #include <cstdlib>

@@ -102,6 +102,15 @@ private Q_SLOTS:
         QVERIFY(find("lblCommand(41)") && find("optFull(41)"));
         QVERIFY(!find("lblCommand(42)") && !find("fmeAdminLevel(59)") && !find("optFull(59)"));
         QCOMPARE(m_form->findChildren<QRadioButton *>().size(), 42 * 4);
+        // Shown after all, a row gets its widgets, at Disabled and in its place in the tab order.
+        click("chkUseTieredAdmin");
+        m_form->showControl(ctl::lblCommand(42), true);
+        m_form->showControl(ctl::fmeAdminLevel(42), true);
+        QVERIFY(find("lblCommand(42)")->isVisible() &&
+                find<QRadioButton>("optDisable(42)")->isChecked());
+        find("optFull(41)")->setFocus();
+        QTest::keyClick(find("optFull(41)"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), "optDisable(42)");
     }
 
     // Said at start, with the folder and the system's reason; a folder that takes files says

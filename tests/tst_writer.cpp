@@ -155,7 +155,7 @@ private Q_SLOTS:
         setrlimit(RLIMIT_FSIZE, &unlimited);
         qunsetenv("QUORLEX_FAIL_SYNC");
 
-        QVERIFY2(!result.ok && !result.reason.empty(), "failed (sync: failsync preloaded?)");
+        QVERIFY2(!result.ok && !result.reason.empty(), "failed (sync: failsync linked in?)");
         if (failure == "sync") // the window is told why
             QCOMPARE(qt(result.reason), "Input/output error");
         // Opened first: a folder that cannot take the file warns of nothing before it fails.

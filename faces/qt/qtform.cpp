@@ -167,11 +167,11 @@ void QtForm::createWidget(int id)
         connect(static_cast<QAbstractButton *>(widget), &QAbstractButton::clicked, this,
                 [this, id] { m_form.click(id); });
     }
-    // Creation order is the focus chain's: one made later takes its place in the tab order, and
-    // is shown, as its window already is.
+    // Creation order is the focus chain's: one made later takes its place in the tab order, after
+    // the last control before it that can take the focus, and is shown, as its window already is.
     if (isVisible()) {
-        for (int before = id - 1; before >= 0; --before) {
-            if (m_controls[before]) {
+        for (int before = id - 1; before >= 0 && widget->focusPolicy() != Qt::NoFocus; --before) {
+            if (m_controls[before] && m_controls[before]->focusPolicy() != Qt::NoFocus) {
                 QWidget::setTabOrder(m_controls[before], widget);
                 break;
             }
