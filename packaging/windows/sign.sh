@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Signs the Windows program with Authenticode (SHA-256), so that Smart App Control, which blocks
-# an unsigned program it does not know, lets it run, and SmartScreen's reputation can build on
-# the publisher's certificate rather than start again with every release's new bytes:
+# Signs the Windows program with Authenticode (SHA-256): Smart App Control blocks an unsigned
+# program that Microsoft's cloud service does not know, and with a signature SmartScreen also
+# weighs the reputation of the publisher's certificate, kept from release to release, not only
+# that of each release's new bytes.
 #
 #   QUORLEX_SIGN_PKCS12=cert.p12 QUORLEX_SIGN_PASSWORD=... [QUORLEX_SIGN_TIMESTAMP=URL] \
 #       sign.sh IN.exe OUT.exe
@@ -28,5 +29,5 @@ timestamp=()
 rm -f "$out" # osslsigncode writes no file that exists
 osslsigncode sign -pkcs12 "$p12" -readpass <(printf '%s' "$QUORLEX_SIGN_PASSWORD") -h sha256 \
     -n "QUORLEX Config" "${timestamp[@]}" -in "$in" -out "$out" >/dev/null ||
-    { rm -f "$out"; fail "$in not signed: osslsigncode's reason is above"; }
-echo "Signed $out with $(basename "$p12")${timestamp[1]:+, time stamp from ${timestamp[1]}}"
+    { rm -f "$out"; fail "$(basename "$in") not signed: osslsigncode's reason is above"; }
+echo "Signed $(basename "$in") with $(basename "$p12")"
