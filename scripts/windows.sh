@@ -110,6 +110,10 @@ if [ -n "${QUORLEX_SIGN_PKCS12:-}" ]; then
         "$SIGNED"
     unzip -p "$ZIP" "$NAME/quorlex-config.exe" | cmp -s - "$SIGNED" ||
         fail "the zip does not hold the signed quorlex-config.exe"
+    # Less its signature, the program is the reproducible one, so a rebuild can still be compared.
+    osslsigncode remove-signature -in "$SIGNED" -out "$UNPACKED/unsigned.exe" >/dev/null
+    cmp -s "$UNPACKED/unsigned.exe" "$UNPACKED/$NAME/quorlex-config.exe" ||
+        fail "signing changed more of quorlex-config.exe than its signature"
     echo "Signed release: $ZIP ($(stat -c %s "$ZIP") bytes)"
     cat "$BUILD/release/SHA256SUMS"
 fi
