@@ -27,9 +27,10 @@ build_project() {
 
 # What cross-building for Windows and running the result under wine needs: mingw-w64 (the
 # compiler's win32 thread model, as the program starts no thread), and wine with what the
-# end-to-end driver uses.
+# end-to-end driver uses; osslsigncode and openssl sign the release (and a throw-away certificate
+# for the test of signing).
 WINDOWS_PACKAGES=(cmake ninja-build python3 g++-mingw-w64-x86-64-win32 unzip wine wine64
-    fonts-wine locales xvfb xdotool xclip python3-xlib)
+    fonts-wine locales xvfb xdotool xclip python3-xlib osslsigncode openssl)
 
 # Configures a Windows build into the folder $1; further arguments go to cmake.
 configure_windows() {

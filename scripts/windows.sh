@@ -99,4 +99,23 @@ cmp "$BUILD/release/SHA256SUMS" "$AGAIN/build-windows/release/SHA256SUMS" ||
     fail "a second build in \"$AGAIN\" gave another zip"
 echo "A second build in another folder gave the same zip."
 
+# Given a code-signing certificate (QUORLEX_SIGN_PKCS12, QUORLEX_SIGN_PASSWORD, optionally
+# QUORLEX_SIGN_TIMESTAMP), the release carries the signed program: signed only now, once the
+# unsigned bytes have been shown to be reproducible, and packed again; the zip's other files keep
+# their bytes. Without one, the release stays as built.
+if [ -n "${QUORLEX_SIGN_PKCS12:-}" ]; then
+    NAME="$(basename "$ZIP" .zip)" SIGNED="$UNPACKED/signed.exe"
+    bash "$ROOT/packaging/windows/sign.sh" "$UNPACKED/$NAME/quorlex-config.exe" "$SIGNED"
+    /usr/bin/python3 "$ROOT/packaging/windows/zip-release.py" "$BUILD" "$BUILD/release" "$NAME" \
+        "$SIGNED"
+    unzip -p "$ZIP" "$NAME/quorlex-config.exe" | cmp -s - "$SIGNED" ||
+        fail "the zip does not hold the signed quorlex-config.exe"
+    # Less its signature, the program is the reproducible one, so a rebuild can still be compared.
+    osslsigncode remove-signature -in "$SIGNED" -out "$UNPACKED/unsigned.exe" >/dev/null
+    cmp -s "$UNPACKED/unsigned.exe" "$UNPACKED/$NAME/quorlex-config.exe" ||
+        fail "signing changed more of quorlex-config.exe than its signature"
+    echo "Signed release: $ZIP ($(stat -c %s "$ZIP") bytes)"
+    cat "$BUILD/release/SHA256SUMS"
+fi
+
 ctest --test-dir "$BUILD" --output-on-failure -j 2 -L wine -FA release
