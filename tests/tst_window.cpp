@@ -1,7 +1,6 @@
-// The window in process: its two reacting controls, Tab into the command grid, the rows that are
-// never shown, the folder said at start and where the window goes on its screen. The writer's
-// boxes, seen through real input, and what a screen reader reads are the end-to-end check's
-// (e2e/drive.py).
+// The window in process: "Use Tiered Admin?", the rows that are never shown and where the window
+// goes on its screen. The boxes, seen through real input, the folder
+// said at start and what a screen reader reads are the end-to-end check's (e2e/drive.py).
 
 #include "golden.h"
 #include "placement.h"
@@ -9,7 +8,6 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -48,22 +46,6 @@ private Q_SLOTS:
             QVERIFY2(!window->isVisible(), "every box was answered and closed");
     }
 
-    void ipBanner_isRefusedWithTheUpdateBox()
-    {
-        QString seen;
-        QTimer::singleShot(0, this, [&seen] { // runs once the box is open
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                seen = box->windowTitle() + ": " + box->text() +
-                       QString(" (icon %1, %2 button)").arg(box->icon()).arg(box->buttons().size());
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
-        click("chkSettings(0)");
-        QCOMPARE(seen, "Update: The 3rd party ip log ban utility is no longer supported. please "
-                       "upgrade to the integrated ip log/ban utility (icon 0, 1 button)");
-        QVERIFY(!find<QCheckBox>("chkSettings(0)")->isChecked());
-    }
-
     void tieredAdmin_switchesBothFramesAndKeepsTheirValues()
     {
         const auto frames = [this] {
@@ -82,21 +64,6 @@ private Q_SLOTS:
         QCOMPARE(file(), tiered("kick=2\r\n", "kept"));
     }
 
-    void tab_landsOnTheSelectedLevel()
-    {
-        find<QRadioButton>("optIntermediate(0)")->setChecked(true);
-        find<QRadioButton>("optIntermediate(41)")->setChecked(true);
-        const auto tabFrom = [this](const QString &from, Qt::KeyboardModifier modifier) {
-            find(from)->setFocus();
-            QTest::keyClick(find(from), Qt::Key_Tab, modifier);
-            return QApplication::focusWidget()->objectName();
-        };
-        QCOMPARE(tabFrom("chkUseTieredAdmin", Qt::NoModifier), "chkWeapon(0)"); // grid disabled
-        click("chkUseTieredAdmin");
-        QCOMPARE(tabFrom("chkUseTieredAdmin", Qt::NoModifier), "optIntermediate(0)");
-        QCOMPARE(tabFrom("txtPass(0)", Qt::ShiftModifier), "optIntermediate(41)");
-    }
-
     void hiddenRows_getNoWidgets()
     {
         QVERIFY(find("lblCommand(41)") && find("optFull(41)"));
@@ -111,36 +78,6 @@ private Q_SLOTS:
         find("optFull(41)")->setFocus();
         QTest::keyClick(find("optFull(41)"), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), "optDisable(42)");
-    }
-
-    // Said at start, with the folder and the system's reason; a folder that takes files says
-    // nothing, and leaves nothing behind.
-    void folderRefusal_saysFolderAndReason()
-    {
-        const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
-        QString seen;
-        const auto answer = [&seen] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                seen = box->windowTitle() + ": " + box->text() + " | " + box->informativeText();
-                box->button(QMessageBox::Ok)->click();
-            }
-        };
-        QTimer::singleShot(0, this, answer);
-        m_form->checkFolder();
-        QCoreApplication::processEvents();
-        QCOMPARE(seen, QString());
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
-
-        const QString missing = m_dir.filePath("gone");
-        m_form->setOutputFolder(text(missing));
-        QTimer::singleShot(0, this, answer);
-        m_form->checkFolder();
-        QVERIFY2(seen.startsWith("Folder not writable: QUORLEX_CONFIG.txt cannot be saved in the "
-                                 "folder of this tool | " +
-                                 missing +
-                                 "\n\nNo such file or "
-                                 "directory\n\n"),
-                 qPrintable(seen));
     }
 
     void placement_keepsTheWindowInsideTheWorkArea_data()

@@ -3,7 +3,7 @@
 # alone, its signature verified against that certificate, packed again by zip-release.py and
 # started from that zip under wine, as scripts/windows.sh does with a real certificate.
 #
-#   signed.sh RELEASE.zip BUILD_DIR holdfile.exe planted.dll NAME,...
+#   signed.sh RELEASE.zip BUILD_DIR limited.exe planted.dll NAME,...
 set -euo pipefail
 zip="$1" build="$2" name="$(basename "$1" .zip)"
 source="$(cd "$(dirname "$0")/../.." && pwd)"
