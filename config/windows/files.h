@@ -1,7 +1,7 @@
 #pragma once
 
-// What the Windows file services share: the text as Windows takes it, the system's words for an
-// error, and the names of the short-lived files the tool creates beside QUORLEX_CONFIG.txt.
+// What the Windows file services share: the system's words for an error, and the names of the
+// short-lived files the tool creates beside QUORLEX_CONFIG.txt.
 
 #include "text.h"
 
