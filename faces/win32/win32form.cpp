@@ -189,7 +189,7 @@ RECT Win32Form::pixels(int id) const
 
 SIZE Win32Form::frameSize(UINT dpi) const
 {
-    RECT frame{0, 0, scaled(kFormWidthTwips, int(dpi)), scaled(kFormHeightTwips, int(dpi))};
+    RECT frame{0, 0, scaled(kFormWidthTwips, dpi), scaled(kFormHeightTwips, dpi)};
     AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
