@@ -99,8 +99,8 @@ cmp "$BUILD/release/SHA256SUMS" "$AGAIN/build-windows/release/SHA256SUMS" ||
     fail "a second build in \"$AGAIN\" gave another zip"
 echo "A second build in another folder gave the same zip."
 
-# Given a code-signing certificate (QUORLEX_SIGN_PKCS12, QUORLEX_SIGN_PASSWORD, optionally
-# QUORLEX_SIGN_TIMESTAMP), the release carries the signed program: signed only now, once the
+# Given a code-signing certificate (QUORLEX_SIGN_PKCS12, QUORLEX_SIGN_PASSWORD and a time stamp
+# server, QUORLEX_SIGN_TIMESTAMP), the release carries the signed program: signed only now, once the
 # unsigned bytes have been shown to be reproducible, and packed again; the zip's other files keep
 # their bytes. Without one, the release stays as built.
 if [ -n "${QUORLEX_SIGN_PKCS12:-}" ]; then
