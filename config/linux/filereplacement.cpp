@@ -19,6 +19,11 @@ Text text(const QString &string)
     return string.toStdU16String();
 }
 
+Text systemReason(int error)
+{
+    return text(QString::fromLocal8Bit(std::strerror(error)));
+}
+
 // The new file takes the earlier one's place, so it takes its owner and group too where the
 // system allows it (always as root): a server that runs as another user and could read the
 // earlier file must be able to read the new one. The mode is kept by QSaveFile itself.
@@ -65,14 +70,24 @@ Text FileReplacement::commit(const std::string &bytes)
     Text reason;
     if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.flush())
         reason = text(file.errorString());
-    else if (::fsync(file.handle()) != 0)
-        reason = text(QString::fromLocal8Bit(std::strerror(errno)));
+    for (int synced = -1; reason.empty() && synced != 0;) {
+        // A signal may interrupt the sync; it is asked again.
+        if ((synced = ::fsync(file.handle())) != 0 && errno != EINTR)
+            reason = systemReason(errno);
+    }
     if (!reason.empty()) {
         file.cancelWriting();
         file.commit();
         return reason;
     }
-    return file.commit() ? Text() : text(file.errorString());
+    errno = 0;
+    if (file.commit())
+        return {};
+    // Where Qt has no words of its own for a failure (linking the new file into the folder under
+    // a name of its own), errno still holds the system's.
+    const int error = errno;
+    return error != 0 && file.errorString() == QFile().errorString() ? systemReason(error)
+                                                                     : text(file.errorString());
 }
 
 } // namespace quorlex

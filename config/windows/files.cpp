@@ -3,6 +3,8 @@
 namespace quorlex
 {
 
+FileCalls g_fileCalls;
+
 Text systemReason(DWORD error)
 {
     wchar_t *message = nullptr;

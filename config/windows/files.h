@@ -1,7 +1,7 @@
 #pragma once
 
-// What the Windows file services share: the system's words for an error, and the names of the
-// short-lived files the tool creates beside QUORLEX_CONFIG.txt.
+// What the Windows file services share: the system calls they make, the system's words for an
+// error, and the names of the short-lived files the tool creates beside QUORLEX_CONFIG.txt.
 
 #include "text.h"
 
@@ -9,6 +9,23 @@
 
 namespace quorlex
 {
+
+// The system calls that writing the file makes, each called through this table: the system's own,
+// unless a test puts others in their place to make any of them fail as Windows documents it, and
+// to let the waits for a hold pass without waiting.
+struct FileCalls {
+    decltype(&::CreateFileW) createFile = ::CreateFileW;
+    decltype(&::WriteFile) writeFile = ::WriteFile;
+    decltype(&::FlushFileBuffers) flushFileBuffers = ::FlushFileBuffers;
+    decltype(&::CloseHandle) closeHandle = ::CloseHandle;
+    decltype(&::GetFileAttributesW) getFileAttributes = ::GetFileAttributesW;
+    decltype(&::ReplaceFileW) replaceFile = ::ReplaceFileW;
+    decltype(&::MoveFileExW) moveFile = ::MoveFileExW;
+    decltype(&::DeleteFileW) deleteFile = ::DeleteFileW;
+    decltype(&::GetTickCount64) tickCount = ::GetTickCount64;
+    decltype(&::Sleep) sleep = ::Sleep;
+};
+extern FileCalls g_fileCalls;
 
 // The system's own words for an error, without the line end that FormatMessageW puts after them.
 Text systemReason(DWORD error);

@@ -11,11 +11,11 @@ FolderAccess probeFolder(const Text &folder)
          ++attempt) {
         // Removed by the system as its handle closes, and so even if the tool ended in between.
         const Text probe = folder + kPathSeparator + temporaryName(attempt);
-        const HANDLE handle = CreateFileW(
+        const HANDLE handle = g_fileCalls.createFile(
             wide(probe), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
             FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle);
+            g_fileCalls.closeHandle(handle);
             return {};
         }
         error = GetLastError();
