@@ -58,20 +58,23 @@ bool isHold(DWORD error)
     }
 }
 
-// Runs `step` again while another program's hold refuses it, for up to two seconds.
-template <typename Step> DWORD waitingOutHolds(Step step)
+// Runs `step` again while `again` holds for its failure, for up to two seconds.
+template <typename Step, typename Again> DWORD retried(Step step, Again again)
 {
     const ULONGLONG start = sys.tickCount();
     DWORD error;
-    while ((error = step()) != ERROR_SUCCESS && isHold(error) &&
+    while ((error = step()) != ERROR_SUCCESS && again(error) &&
            sys.tickCount() - start < kHeldPatienceMs)
         sys.sleep(kHeldRetryMs);
     return error;
 }
 
-DWORD remove(const Text &path)
+// Removes a file of the tool's own, which nothing else has reason to keep: any refusal is tried
+// again.
+void remove(const Text &path)
 {
-    return waitingOutHolds([&] { return succeeded(sys.deleteFile(wide(path))); });
+    retried([&] { return succeeded(sys.deleteFile(wide(path))); },
+            [](DWORD error) { return error != ERROR_FILE_NOT_FOUND; });
 }
 
 // Whether another program has the file open: opening it without sharing anything fails then,
@@ -201,12 +204,10 @@ Text FileReplacement::commit(const std::string &bytes)
     }
 
     const bool earlier = exists(m->path);
-    error = waitingOutHolds([&] { return m->replace(); });
+    error = retried([&] { return m->replace(); }, isHold);
     if (error == ERROR_SUCCESS) {
         m->temporary.clear(); // it is the file now
-        // The earlier file, kept only until the new one was in its place.
-        if (exists(m->backup))
-            remove(m->backup);
+        remove(m->backup);    // the earlier file, kept only until the new one was in its place
         return {};
     }
     const bool held =
