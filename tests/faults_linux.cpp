@@ -12,93 +12,48 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace
-{
-
-template <typename Function> Function next(const char *name)
-{
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
-
-template <typename Real, typename... Args> int failing(const char *name, Real real, Args... args)
-{
-    if (const int error = faults::at(name)) {
-        errno = error;
-        return -1;
-    }
-    return real(args...);
-}
-
-} // namespace
-
-#define PASSED_ON(name, params, ...)                                                               \
-    extern "C" int name params                                                                     \
+// The call failed with the planted error (errno and -1), or else made for real, once what comes
+// last has had its say.
+#define WRAPPED(type, name, params, args, ...)                                                     \
+    extern "C" type name params                                                                    \
     {                                                                                              \
-        static const auto real = next<decltype(&::name)>(#name);                                   \
-        return failing(#name, real, __VA_ARGS__);                                                  \
+        static const auto real = reinterpret_cast<decltype(&name)>(dlsym(RTLD_NEXT, #name));       \
+        const int error = faults::at(#name);                                                       \
+        __VA_ARGS__;                                                                               \
+        return error ? (errno = error, -1) : real args;                                            \
     }
+WRAPPED(int, fchown, (int fd, uid_t owner, gid_t group), (fd, owner, group), )
+WRAPPED(int, linkat, (int fromDir, const char *from, int toDir, const char *to, int flags),
+        (fromDir, from, toDir, to, flags), )
+WRAPPED(int, rename, (const char *from, const char *to), (from, to), )
+WRAPPED(int, unlink, (const char *path), (path), )
+// A failed close has still closed, as Linux documents.
+WRAPPED(int, close, (int fd), (fd), if (error) real(fd))
+// A short write writes half of what it is given.
+WRAPPED(ssize_t, write, (int fd, const void *bytes, size_t size), (fd, bytes, size),
+        if (error == faults::kShortWrite) return real(fd, bytes, size > 1 ? size / 2 : size))
 // A failed sync has lost what was written since the last one that succeeded, as on a file system
-// that reports a lost write only then: half of the file, here. An interrupted one has lost nothing.
-int synced(const char *name, int fd)
-{
-    const auto real = next<int (*)(int)>(name);
-    const int error = faults::at(name);
-    if (!error)
-        return real(fd) == 0 && (faults::g_state.synced = true) ? 0 : -1;
-    struct stat file;
-    if (error != EINTR && !faults::g_state.synced && fstat(fd, &file) == 0)
-        ftruncate(fd, file.st_size / 2);
-    errno = error;
-    return -1;
-}
-extern "C" int fsync(int fd)
-{
-    return synced("fsync", fd);
-}
-extern "C" int fdatasync(int fd)
-{
-    return synced("fdatasync", fd);
-}
-PASSED_ON(fchown, (int fd, uid_t owner, gid_t group), fd, owner, group)
-PASSED_ON(link, (const char *from, const char *to), from, to)
-PASSED_ON(linkat, (int fromDir, const char *from, int toDir, const char *to, int flags), fromDir,
-          from, toDir, to, flags)
-PASSED_ON(rename, (const char *from, const char *to), from, to)
-PASSED_ON(renameat2, (int fromDir, const char *from, int toDir, const char *to, unsigned flags),
-          fromDir, from, toDir, to, flags)
-PASSED_ON(unlink, (const char *path), path)
+// that reports a lost write only then (half of the file, here); an interrupted one has lost
+// nothing.
+#define SYNC(name)                                                                                 \
+    WRAPPED(int, name, (int fd), (fd), struct stat file;                                           \
+            if (error && error != EINTR && !faults::g_state.synced && fstat(fd, &file) == 0)       \
+                ftruncate(fd, file.st_size / 2);                                                   \
+            if (!error && real(fd) == 0) return faults::g_state.synced = true, 0)
+SYNC(fsync)
+SYNC(fdatasync)
 
 extern "C" int open64(const char *path, int flags, ...)
 {
     va_list more;
     va_start(more, flags);
-    const mode_t mode =
-        (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(more, mode_t) : 0;
+    const bool created = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE;
+    const mode_t mode = created ? va_arg(more, mode_t) : 0;
     va_end(more);
-    static const auto real = next<int (*)(const char *, int, ...)>("open64");
-    return failing("open", real, path, flags, mode);
-}
-
-// A failed close still closes, as Linux documents it.
-extern "C" int close(int fd)
-{
-    static const auto real = next<decltype(&::close)>("close");
-    const int error = faults::at("close");
-    const int closed = real(fd);
-    if (error)
-        errno = error;
-    return error ? -1 : closed;
-}
-
-extern "C" ssize_t write(int fd, const void *bytes, size_t size)
-{
-    static const auto real = next<decltype(&::write)>("write");
-    const int error = faults::at("write");
-    if (error == faults::kShortWrite)
-        return real(fd, bytes, size > 1 ? size / 2 : size);
-    if (error)
-        errno = error;
-    return error ? -1 : real(fd, bytes, size);
+    static const auto real =
+        reinterpret_cast<int (*)(const char *, int, ...)>(dlsym(RTLD_NEXT, "open64"));
+    const int error = faults::at("open");
+    return error ? (errno = error, -1) : real(path, flags, mode);
 }
 
 namespace faults
@@ -106,6 +61,7 @@ namespace faults
 
 const int kHeldError = -2; // Linux refuses no replace for another program's open file
 const char *kRemoval = "unlink";
+const size_t kLongestName = 255;
 
 void install() {}
 
@@ -132,22 +88,32 @@ quorlex::Text systemWords(int error)
     return quorlex::Text(words, words + std::strlen(words));
 }
 
+// Its mode, which the new file takes over.
+void mark(const fs::path &earlier)
+{
+    chmod(earlier.c_str(), 0640);
+}
+
+bool marked(const fs::path &file, const std::string &)
+{
+    struct stat status;
+    return stat(file.c_str(), &status) == 0 && (status.st_mode & 0777) == 0640;
+}
+
 void crash()
 {
     _exit(99);
 }
 
-void pressEndingAt(int call, const std::filesystem::path &folder)
+void pressEndingAt(int call, const fs::path &folder)
 {
     const pid_t child = fork();
     if (child == 0) {
-        std::vector<std::string> calls;
-        g_state = {true, {call, 0, 0, true}, &calls, nullptr, 0};
+        g_state = {true, call, 0, 0, true, new std::vector<std::string>};
         press(folder);
         _exit(0);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
+    waitpid(child, nullptr, 0);
 }
 
 } // namespace faults

@@ -6,101 +6,70 @@
 #include "faults.h"
 #include "files.h"
 
-namespace
-{
-
-ULONGLONG g_now = 0;
-// The new file that ReplaceFileW could not rename because another program holds it (a virus
-// scanner, say): it cannot be moved either, as long as that failure lasts.
-std::wstring g_held;
-
-bool held(LPCWSTR file)
-{
-    const faults::State &s = faults::g_state;
-    return s.left > 0 && s.plan.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT && g_held == file;
-}
-
-// The file is left as Microsoft documents for each of ReplaceFileW's own failures; for any other
-// it keeps its name.
-BOOL WINAPI replaceFile(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags,
-                        LPVOID exclude, LPVOID reserved)
-{
-    const int error = faults::at("ReplaceFileW");
-    if (!error)
-        return ReplaceFileW(replaced, replacement, backup, flags, exclude, reserved);
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
-        g_held = replacement;
-        if (!backup)
-            DeleteFileW(replaced); // "the replaced file no longer exists"
-    }
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) // "still exists with a different name"
-        MoveFileExW(replaced, backup ? backup : (std::wstring(replaced) + L"~aside").c_str(), 0);
-    SetLastError(DWORD(error));
-    return FALSE;
-}
-
-// A failed flush has lost what was written, as on a network share or a full disk that reports a
-// lost write only then: half of the file, here.
-BOOL WINAPI flushFileBuffers(HANDLE file)
-{
-    const int error = faults::at("FlushFileBuffers");
-    if (!error)
-        return FlushFileBuffers(file);
-    LARGE_INTEGER size{};
-    GetFileSizeEx(file, &size);
-    size.QuadPart /= 2;
-    SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
-    SetEndOfFile(file);
-    SetLastError(DWORD(error));
-    return FALSE;
-}
-
-BOOL WINAPI moveFile(LPCWSTR from, LPCWSTR to, DWORD flags)
-{
-    const int error = held(from) ? ERROR_ACCESS_DENIED : faults::at("MoveFileExW");
-    if (!error)
-        return MoveFileExW(from, to, flags);
-    SetLastError(DWORD(error));
-    return FALSE;
-}
-
-// A failed close has still closed the handle.
-BOOL WINAPI closeHandle(HANDLE handle)
-{
-    const int error = faults::at("CloseHandle");
-    const BOOL closed = CloseHandle(handle);
-    if (error)
-        SetLastError(DWORD(error));
-    return error ? FALSE : closed;
-}
-
-} // namespace
-
-#define FAILING(field, real, failed)                                                               \
+// The call failed with the planted error (SetLastError and `failed`), or else made for real, once
+// what comes last has had its say.
+#define WRAPPED(field, real, failed, ...)                                                          \
     quorlex::g_fileCalls.field = [](auto... args) {                                                \
-        if (const int error = faults::at(#real)) {                                                 \
-            SetLastError(DWORD(error));                                                            \
-            return decltype(real(args...))(failed);                                                \
-        }                                                                                          \
-        return real(args...);                                                                      \
+        const int error = faults::at(#real);                                                       \
+        __VA_ARGS__;                                                                               \
+        SetLastError(DWORD(error));                                                                \
+        return error ? decltype(real(args...))(failed) : real(args...);                            \
     }
 
 namespace faults
 {
 
+namespace
+{
+ULONGLONG g_now = 0;
+// The new file that ReplaceFileW could not rename because another program (a virus scanner, say)
+// holds it: nor can it be moved, as long as that failure lasts.
+std::wstring g_held;
+} // namespace
+
 const int kHeldError = ERROR_SHARING_VIOLATION;
 const char *kRemoval = "DeleteFileW";
+const size_t kLongestName = 18; // as "QUORLEX_CONFIG.txt", to fit wherever the file fits
 
 void install()
 {
-    FAILING(createFile, CreateFileW, INVALID_HANDLE_VALUE);
-    FAILING(writeFile, WriteFile, FALSE);
-    FAILING(getFileAttributes, GetFileAttributesW, INVALID_FILE_ATTRIBUTES);
-    FAILING(deleteFile, DeleteFileW, FALSE);
-    quorlex::g_fileCalls.flushFileBuffers = flushFileBuffers;
-    quorlex::g_fileCalls.closeHandle = closeHandle;
-    quorlex::g_fileCalls.moveFile = moveFile;
-    quorlex::g_fileCalls.replaceFile = replaceFile;
+    WRAPPED(createFile, CreateFileW, INVALID_HANDLE_VALUE);
+    WRAPPED(writeFile, WriteFile, FALSE);
+    WRAPPED(getFileAttributes, GetFileAttributesW, INVALID_FILE_ATTRIBUTES);
+    WRAPPED(deleteFile, DeleteFileW, FALSE);
+    // A failed close has still closed the handle.
+    WRAPPED(closeHandle, CloseHandle, FALSE, if (error) CloseHandle(args...));
+    WRAPPED(
+        moveFile, MoveFileExW, FALSE, const auto from = std::get<0>(std::tuple(args...));
+        const State &s = g_state;
+        if (s.left > 0 && s.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT && g_held == from) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        });
+    // A failed flush has lost what was written, as on a share or a disk that reports a lost write
+    // only then: half of the file, here.
+    WRAPPED(
+        flushFileBuffers, FlushFileBuffers, FALSE, LARGE_INTEGER size{};
+        if (error && GetFileSizeEx(args..., &size)) {
+            size.QuadPart /= 2;
+            SetFilePointerEx(args..., size, nullptr, FILE_BEGIN);
+            SetEndOfFile(args...);
+        });
+    // Each of ReplaceFileW's own failures leaves the files as Microsoft documents it; any other,
+    // under their own names.
+    quorlex::g_fileCalls.replaceFile = [](LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup,
+                                          DWORD flags, LPVOID exclude, LPVOID reserved) -> BOOL {
+        const int error = at("ReplaceFileW");
+        if (!error)
+            return ReplaceFileW(replaced, replacement, backup, flags, exclude, reserved);
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT && !backup)
+            DeleteFileW(replaced);                       // "the replaced file no longer exists"
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) // "still exists with a different name"
+            MoveFileExW(replaced, backup ? backup : (std::wstring(replaced) + L"~").c_str(), 0);
+        g_held = replacement;
+        SetLastError(DWORD(error));
+        return FALSE;
+    };
     quorlex::g_fileCalls.tickCount = [] { return g_now; };
     quorlex::g_fileCalls.sleep = [](DWORD milliseconds) { g_now += milliseconds; };
 }
@@ -129,6 +98,21 @@ quorlex::Text systemWords(int error)
     return quorlex::systemReason(DWORD(error));
 }
 
+// Hidden, which the new file keeps: the tool sets the earlier file's attributes on it, and
+// ReplaceFileW carries them too where it works as Microsoft documents it ("inherited the file
+// streams and attributes"), though not under wine. So there, attributes the tool could not read
+// are lost.
+void mark(const fs::path &earlier)
+{
+    SetFileAttributesW(earlier.c_str(), FILE_ATTRIBUTE_HIDDEN);
+}
+
+bool marked(const fs::path &file, const std::string &failing)
+{
+    return failing == "GetFileAttributesW" ||
+           (GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}
+
 void crash()
 {
     TerminateProcess(GetCurrentProcess(), 99);
@@ -136,7 +120,7 @@ void crash()
     }
 }
 
-void pressEndingAt(int call, const std::filesystem::path &folder)
+void pressEndingAt(int call, const fs::path &folder)
 {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);

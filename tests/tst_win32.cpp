@@ -1,22 +1,15 @@
-// The Windows build in process, under wine: the file's replacement while another program holds
-// the file or it turns read-only, with the earlier file's attributes, in a folder at the path
-// limit; and the window: what screen readers read, pasting from the clipboard and a change of DPI.
+// The Windows window in process, under wine: what screen readers read, pasting from the clipboard
+// and a change of DPI. (Every failure of the file's replacement is tst_faults'.)
 // Prints "ok:" or "FAIL:" per check; the exit status is the number of failures.
 
-#include "configwriter.h"
 #include "controltable.h"
 #include "platform.h"
 #include "win32form.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <memory>
 #include <vector>
 
 using namespace quorlex;
-namespace fs = std::filesystem;
 
 namespace
 {
@@ -33,115 +26,6 @@ void check(bool ok, const Text &what)
 Text number(unsigned long long n)
 {
     return decimal(static_cast<long long>(n));
-}
-
-// A new folder of 240 characters under the system's temporary folder, as deep in a server's tree
-// as a folder can be: the file's path is then 259 characters, the longest the system takes by
-// default.
-fs::path newFolder()
-{
-    static int count = 0;
-    std::wstring name = (fs::temp_directory_path() / std::to_wstring(GetTickCount64())).wstring() +
-                        std::to_wstring(++count);
-    const fs::path folder = name.append(240 - name.size(), L'x');
-    fs::create_directory(folder);
-    return folder;
-}
-
-Text text(const fs::path &path)
-{
-    return reinterpret_cast<const char16_t *>(path.c_str());
-}
-
-std::string contents(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// Does `then` on a thread of its own after `milliseconds`, as another program would.
-HANDLE later(DWORD milliseconds, std::function<void()> then)
-{
-    using Job = std::pair<DWORD, std::function<void()>>;
-    const auto run = [](void *job) -> DWORD {
-        const std::unique_ptr<Job> own(static_cast<Job *>(job));
-        Sleep(own->first);
-        own->second();
-        return 0;
-    };
-    return CreateThread(nullptr, 0, run, new Job(milliseconds, std::move(then)), 0, nullptr);
-}
-
-// One press: an over-long first message, so that `meanwhile` runs while the new file is open
-// and before it takes the earlier one's place.
-WriteResult press(const fs::path &folder, const Text &news, const std::function<void()> &meanwhile)
-{
-    ConfigRecord record;
-    record.messages[0] = Text(197, u'm');
-    record.messages[1] = news;
-    return writeConfigFile(record, text(folder),
-                           {[&](const Text &, const Text &) { meanwhile(); }, {}});
-}
-
-// The earlier file, hidden, held by another program or turned read-only while the new one is
-// written, in a folder at the path limit.
-void holdsAndRefusals()
-{
-    const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    struct Case {
-        const char16_t *name;
-        DWORD share; // what the holder shares; 0: the file turns read-only instead
-        DWORD release;
-        bool written;
-    } const cases[] = {
-        {u"held sharing reads, briefly", FILE_SHARE_READ, 700, true},
-        {u"held sharing reads, for long", FILE_SHARE_READ, 3500, false},
-        {u"held sharing deletion, briefly", all, 700, true},
-        {u"held sharing deletion, for long", all, 3500, true},
-        {u"turned read-only, briefly", 0, 700, true},
-        {u"turned read-only, for long", 0, 3500, false},
-    };
-    for (const Case &c : cases) {
-        const fs::path folder = newFolder(), file = folder / "QUORLEX_CONFIG.txt";
-        press(folder, u"earlier", [] {});
-        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
-        const std::string earlier = contents(file);
-        HANDLE held = INVALID_HANDLE_VALUE, release = nullptr;
-        Text temporary;
-        const ULONGLONG start = GetTickCount64();
-        const WriteResult result = press(folder, u"new", [&] {
-            for (const fs::directory_entry &entry : fs::directory_iterator(folder))
-                temporary = entry.path() == file ? temporary : text(entry.path().filename());
-            if (c.share) {
-                held = CreateFileW(file.c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING, 0,
-                                   nullptr);
-                release = later(c.release, [&] { CloseHandle(held); });
-            } else {
-                SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
-                release = later(c.release,
-                                [&] { SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN); });
-            }
-        });
-        const ULONGLONG took = GetTickCount64() - start;
-        WaitForSingleObject(release, INFINITE);
-        CloseHandle(release);
-        // Wine's ReplaceFileW replaces a file held with shared deletion at once; Windows may
-        // refuse it until the hold ends. Either way the file is whole and nothing is left. Held
-        // for long, the other program is blamed, not the system.
-        const bool written = result.ok && contents(file).find("<1>new\r\n") != std::string::npos &&
-                             (GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-        const bool kept =
-            !result.ok && contents(file) == earlier && (took >= 2000 || c.share == all);
-        const bool blamed = result.reason.find(u"Another program has the file open") == 0;
-        const size_t left = size_t(std::distance(fs::directory_iterator(folder), {}));
-        check((c.written ? written : kept) || (c.share == all && kept),
-              c.name + Text(u": ") + (result.ok ? u"written, hidden as before" : result.reason) +
-                  u" after " + number(took) + u" ms");
-        check(left == 1 && temporary.size() <= 18 &&
-                  blamed == (c.share == FILE_SHARE_READ && !c.written),
-              u"nothing left; the new file's name was " + temporary);
-        fs::remove_all(folder);
-    }
 }
 
 HWND control(HWND window, int id)
@@ -292,8 +176,6 @@ void dpiChange(HWND window)
 
 int main()
 {
-    holdsAndRefusals();
-
     Win32Form form(GetModuleHandleW(nullptr));
     check(form.open(SW_SHOWNORMAL), u"the window opened");
     names(form.window());
