@@ -104,11 +104,6 @@ bool marked(const fs::path &file, const std::string &failing)
             (status.st_uid == 4321 && status.st_gid == 8765));
 }
 
-void crash()
-{
-    _exit(99);
-}
-
 void pressEndingAt(int call, const fs::path &folder)
 {
     const pid_t child = fork();

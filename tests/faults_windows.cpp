@@ -113,13 +113,6 @@ bool marked(const fs::path &file, const std::string &failing)
            (GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
 
-void crash()
-{
-    TerminateProcess(GetCurrentProcess(), 99);
-    for (;;) {
-    }
-}
-
 void pressEndingAt(int call, const fs::path &folder)
 {
     wchar_t self[MAX_PATH];
