@@ -4,8 +4,8 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 source "$ROOT/scripts/packages.sh"
-install_missing "${BUILD_PACKAGES[@]}" xvfb xdotool xclip python3 python3-xlib zlib1g-dev \
-    dbus at-spi2-core python3-pyatspi e2fsprogs
+install_missing "${BUILD_PACKAGES[@]}" xvfb xdotool xclip python3 python3-xlib dbus \
+    at-spi2-core python3-pyatspi e2fsprogs
 build_project
 cd "$ROOT/build"
 ctest --output-on-failure -j 2 "$@"

@@ -80,6 +80,20 @@ void names(HWND window)
     check(wrong.empty(), u"names read as Windows reads them" + wrong);
 }
 
+// The face the text boxes are drawn in, as realised: the compiled-in one, not a stand-in.
+void windowFont(HWND window)
+{
+    const HWND box = control(window, ctl::txtFrequency);
+    const HDC dc = GetDC(box); // a common DC: its release takes the font out again
+    SelectObject(dc, HGDIOBJ(SendMessageW(box, WM_GETFONT, 0, 0)));
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    ReleaseDC(box, dc);
+    check(lstrcmpW(face, L"PT Sans Narrow") == 0,
+          Text(u"the text boxes' font realised as PT Sans Narrow: ") +
+              reinterpret_cast<const char16_t *>(face));
+}
+
 void paste(HWND window)
 {
     // Two million characters, put there without the terminating zero, as another program may.
@@ -179,6 +193,7 @@ int main()
     Win32Form form(GetModuleHandleW(nullptr));
     check(form.open(SW_SHOWNORMAL), u"the window opened");
     names(form.window());
+    windowFont(form.window());
     paste(form.window());
     dpiChange(form.window());
     std::printf("%d failed\n", g_failures);

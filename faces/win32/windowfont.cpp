@@ -1,11 +1,5 @@
 #include "windowfont.h"
 
-#include "inflate.h"
-
-#include <cstdint>
-#include <cstring>
-#include <vector>
-
 namespace quorlex
 {
 
@@ -18,22 +12,12 @@ bool addWindowFont(HINSTANCE instance)
 {
     const HRSRC resource = FindResourceW(instance, L"WINDOWFONT", MAKEINTRESOURCEW(10)); // RCDATA
     const HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
-    const auto *packed =
-        static_cast<const unsigned char *>(loaded ? LockResource(loaded) : nullptr);
+    void *font = loaded ? LockResource(loaded) : nullptr;
     const DWORD size = resource ? SizeofResource(instance, resource) : 0;
-    if (!packed || size < 4)
-        return false;
-    // The unpacked size, little-endian, then the DEFLATE data.
-    uint32_t unpackedSize = 0;
-    std::memcpy(&unpackedSize, packed, 4);
-    std::vector<unsigned char> font;
-    font.reserve(unpackedSize);
-    if (!inflate(packed + 4, size - 4, font) || font.size() != unpackedSize)
-        return false;
     DWORD faces = 0;
-    // The system keeps its own copy of the font.
+    // The .ttf itself, straight from the mapped .exe: the system keeps its own copy.
     g_fontAdded =
-        AddFontMemResourceEx(font.data(), DWORD(font.size()), nullptr, &faces) && faces > 0;
+        font && size > 0 && AddFontMemResourceEx(font, size, nullptr, &faces) && faces > 0;
     return g_fontAdded;
 }
 
