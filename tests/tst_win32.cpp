@@ -5,9 +5,12 @@
 
 #include "configwriter.h"
 #include "controltable.h"
+#include "foldernotice.h"
+#include "messagebox.h"
 #include "platform.h"
 #include "win32form.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -151,9 +154,9 @@ HWND control(HWND window, int id)
 
 Text windowText(HWND window)
 {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return reinterpret_cast<const char16_t *>(text);
+    Text text(size_t(GetWindowTextLengthW(window)), u'\0');
+    GetWindowTextW(window, reinterpret_cast<wchar_t *>(text.data()), int(text.size() + 1));
+    return text;
 }
 
 // What a screen reader calls a control on Windows: a button by its text; a text box by the static
@@ -196,26 +199,66 @@ void names(HWND window)
     check(wrong.empty(), u"names read as Windows reads them" + wrong);
 }
 
-void paste(HWND window)
+// What a paste leaves in a text box that held "kept", all selected, with `data` of `format` on
+// the clipboard and `meanwhile` done just before.
+Text pasted(
+    HWND box, UINT format, HANDLE data, const std::function<void()> &meanwhile = [] {})
 {
-    // Two million characters, put there without the terminating zero, as another program may.
-    const HWND box = control(window, ctl::txtMessage(6));
-    Text text(2000000, u'x');
-    text[1] = u'\t';
+    OpenClipboard(box);
+    EmptyClipboard();
+    SetClipboardData(format, data);
+    CloseClipboard();
+    SetWindowTextW(box, L"kept");
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    meanwhile();
+    SendMessageW(box, WM_PASTE, 0, 0);
+    return windowText(box);
+}
+
+HGLOBAL block(const Text &text)
+{
     const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() * sizeof(char16_t));
     memcpy(GlobalLock(memory), text.data(), text.size() * sizeof(char16_t));
     GlobalUnlock(memory);
-    OpenClipboard(window);
-    EmptyClipboard();
-    SetClipboardData(CF_UNICODETEXT, memory);
-    CloseClipboard();
-    SendMessageW(box, EM_SETSEL, 0, -1);
-    SendMessageW(box, WM_PASTE, 0, 0);
-    // Wine ends such a text with a zero in its last place; Windows hands it on as it is.
-    const int length = GetWindowTextLengthW(box);
-    check((length == 2000000 || length == 1999999) && windowText(box).substr(0, 3) == u"x x",
-          u"a clipboard text of 2,000,000 characters pasted whole and no further: " +
-              number(length));
+    return memory;
+}
+
+void paste(HWND window)
+{
+    // Two million characters, put there without the terminating zero, as another program may.
+    // The system may give the block more room than asked for, and wine ends it with a zero in
+    // its last place: what was put there is pasted, a tab as a blank.
+    const HWND box = control(window, ctl::txtMessage(6));
+    Text text(2000000, u'x');
+    text[1] = u'\t';
+    const Text whole = pasted(box, CF_UNICODETEXT, block(text));
+    check(whole.size() >= 1999999 && whole.compare(0, 1999999, u"x x" + Text(1999996, u'x')) == 0,
+          u"a clipboard text of 2,000,000 characters pasted whole: " + number(whole.size()));
+    check(pasted(box, CF_BITMAP, CreateBitmap(1, 1, 1, 1, nullptr)) == u"kept",
+          u"a picture on the clipboard pasted as nothing, the box's text kept");
+    // Held open by another program for a moment, the clipboard is waited for.
+    const HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE holder = nullptr;
+    const Text held = pasted(box, CF_UNICODETEXT, block(Text(u"held", 5)), [&] {
+        holder = later(0, [&] {
+            OpenClipboard(nullptr);
+            SetEvent(opened);
+            Sleep(50);
+            CloseClipboard();
+        });
+        WaitForSingleObject(opened, INFINITE);
+    });
+    WaitForSingleObject(holder, INFINITE);
+    check(held == u"held", u"pasted once another program has let the clipboard go: " + held);
+    // A block without its terminating zero, before a page that cannot be read, is read to its
+    // end; one with it, to its first zero.
+    auto *page = static_cast<char16_t *>(VirtualAlloc(nullptr, 8192, MEM_RESERVE, PAGE_NOACCESS));
+    std::fill_n(static_cast<char16_t *>(VirtualAlloc(page, 4096, MEM_COMMIT, PAGE_READWRITE)), 2048,
+                u'x');
+    const Text unterminated = clipboardText(page, 4096);
+    page[3] = u'\0';
+    check(unterminated == Text(2048, u'x') && clipboardText(page, 4096) == u"xxx",
+          u"a clipboard block read to its first zero, or to its end and no further");
 }
 
 // What the window and its controls are told while its DPI changes.
@@ -238,19 +281,37 @@ LRESULT CALLBACK listen(int code, WPARAM wParam, LPARAM lParam)
 
 void dpiChange(HWND window)
 {
+    // Asked for its size at 144 dpi, the window at the layout's size gets the layout's own there;
+    // one the administrator resized keeps its client area, scaled; both with the frame for 144.
     const int dpi = 144;
-    SIZE size{};
-    const BOOL answered = BOOL(SendMessageW(window, WM_GETDPISCALEDSIZE, dpi, LPARAM(&size)));
-    RECT frame{};
-    AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0, dpi);
-    check(answered && size.cx - (frame.right - frame.left) == MulDiv(kFormWidthTwips, dpi, 1440) &&
-              size.cy - (frame.bottom - frame.top) == MulDiv(kFormHeightTwips, dpi, 1440),
-          u"the size asked for at 144 dpi: the layout's own, " + number(size.cx) + u"x" +
-              number(size.cy));
+    const auto framed = [](int width, int height, int at) {
+        RECT frame{0, 0, width, height};
+        AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0, at);
+        return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+    };
+    const auto asked = [&](SIZE size) {
+        SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+        return SendMessageW(window, WM_GETDPISCALEDSIZE, dpi, LPARAM(&size)) ? size : SIZE{};
+    };
+    const SIZE resized = asked(framed(600, 400, 96)), scaled = framed(900, 600, dpi);
+    const SIZE size = asked(framed(kFormWidthTwips / 15, kFormHeightTwips / 15, 96));
+    const SIZE layout =
+        framed(MulDiv(kFormWidthTwips, dpi, 1440), MulDiv(kFormHeightTwips, dpi, 1440), dpi);
+    check(size.cx == layout.cx && size.cy == layout.cy && resized.cx == scaled.cx &&
+              resized.cy == scaled.cy,
+          u"the sizes asked for at 144 dpi: the layout's own, " + number(size.cx) + u"x" +
+              number(size.cy) + u"; resized, " + number(resized.cx) + u"x" + number(resized.cy));
 
+    // Hidden, the window stays hidden through a change of DPI.
     RECT before;
     GetWindowRect(window, &before);
     const RECT suggested{before.left, before.top, before.left + size.cx, before.top + size.cy};
+    ShowWindow(window, SW_HIDE);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(120, 120), LPARAM(&suggested));
+    const bool hidden = !IsWindowVisible(window);
+    ShowWindow(window, SW_SHOWNA);
+    // A window gone behind the form's back fails the batch of moves: the rest move one by one.
+    DestroyWindow(GetWindow(control(window, ctl::txtMessage(0)), GW_HWNDPREV));
     g_window = window;
     const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, listen, nullptr, GetCurrentThreadId());
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&suggested));
@@ -258,8 +319,11 @@ void dpiChange(HWND window)
     Text told;
     for (const Text &t : g_told)
         told += t + u"; ";
-    check(told.rfind(u"redraw off; moved; redraw on; ", 0) == 0 && IsWindowVisible(window),
-          u"controls moved and given their fonts with redrawing off: " + told);
+    check(hidden && told.rfind(u"redraw off; moved; redraw on; ", 0) == 0 &&
+              IsWindowVisible(window),
+          u"hidden, the window stays hidden; shown, its controls are moved and given their fonts "
+          u"with redrawing off: " +
+              told);
 
     Text misplaced;
     for (int id = 0; id < ctl::kCount; ++id) {
@@ -288,6 +352,39 @@ void dpiChange(HWND window)
           u"the title bar's icon for 144 dpi: " + number(bitmap.bmWidth) + u" pixels");
 }
 
+// The texts of each box this thread shows, which is answered as it appears.
+Text g_box;
+
+LRESULT CALLBACK answer(int code, WPARAM wParam, LPARAM lParam)
+{
+    const HWND box = HWND(wParam);
+    wchar_t kind[8] = {};
+    if (code == HCBT_ACTIVATE && GetClassNameW(box, kind, 8) && lstrcmpW(kind, L"#32770") == 0) {
+        for (HWND part = GetWindow(box, GW_CHILD); part; part = GetWindow(part, GW_HWNDNEXT))
+            g_box += windowText(part) + u" | ";
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A restart as administrator that the system refuses, and a row shown after start.
+void restartAndRow(Win32Form &form)
+{
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, answer, nullptr, GetCurrentThreadId());
+    const bool restarted =
+        restartAsAdministrator(form.window(), u"C:\\nowhere\\quorlex-config.exe");
+    UnhookWindowsHookEx(hook);
+    check(!restarted && g_box.find(systemErrorText(ERROR_PATH_NOT_FOUND)) != Text::npos,
+          u"a restart the system refuses said with its reason: " + g_box);
+    // Shown after all, a row takes its place in the tab order, at Disabled.
+    SendMessageW(control(form.window(), ctl::chkUseTieredAdmin), BM_CLICK, 0, 0);
+    form.showControl(ctl::lblCommand(42), true);
+    form.showControl(ctl::fmeAdminLevel(42), true);
+    check(GetNextDlgTabItem(form.window(), control(form.window(), ctl::levelButton(41, 3)),
+                            FALSE) == control(form.window(), ctl::levelButton(42, 0)),
+          u"a row shown after start in its place in the tab order");
+}
+
 } // namespace
 
 int main()
@@ -298,6 +395,7 @@ int main()
     check(form.open(SW_SHOWNORMAL), u"the window opened");
     names(form.window());
     paste(form.window());
+    restartAndRow(form);
     dpiChange(form.window());
     std::printf("%d failed\n", g_failures);
     return g_failures;

@@ -45,6 +45,20 @@ LRESULT CALLBACK copyOnCtrlC(int code, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
+Text systemErrorText(DWORD error)
+{
+    wchar_t *message = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t *>(&message), 0, nullptr);
+    Text reason = length ? Text(reinterpret_cast<char16_t *>(message), length)
+                         : u"System error " + decimal(static_cast<long long>(error));
+    LocalFree(message);
+    while (!reason.empty() && (reason.back() == u'\n' || reason.back() == u'\r'))
+        reason.pop_back();
+    return reason;
+}
+
 CopiedOnCtrlC::CopiedOnCtrlC(Text text)
     : m_text(std::move(text)),
       m_hook(SetWindowsHookExW(WH_MSGFILTER, copyOnCtrlC, nullptr, GetCurrentThreadId()))
