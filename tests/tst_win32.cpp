@@ -1,6 +1,7 @@
 // The Windows build in process, under wine: the file's replacement while another program holds
 // the file or it turns read-only, with the earlier file's attributes, in a folder at the path
-// limit; and the window: what screen readers read, pasting from the clipboard and a change of DPI.
+// limit; and the window: what screen readers read, pasting from the clipboard, a restart as
+// administrator that the system refuses, a row shown after start, and a change of DPI.
 // Prints "ok:" or "FAIL:" per check; the exit status is the number of failures.
 
 #include "configwriter.h"
@@ -10,7 +11,6 @@
 #include "platform.h"
 #include "win32form.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -199,14 +199,16 @@ void names(HWND window)
     check(wrong.empty(), u"names read as Windows reads them" + wrong);
 }
 
-// What a paste leaves in a text box that held "kept", all selected, with `data` of `format` on
+// What a paste leaves in a text box that held "kept", all selected, with `text` as `format` on
 // the clipboard and `meanwhile` done just before.
-Text pasted(
-    HWND box, UINT format, HANDLE data, const std::function<void()> &meanwhile = [] {})
+Text pasted(HWND box, UINT format, const Text &text, const std::function<void()> &meanwhile)
 {
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() * sizeof(char16_t));
+    memcpy(GlobalLock(memory), text.data(), text.size() * sizeof(char16_t));
+    GlobalUnlock(memory);
     OpenClipboard(box);
     EmptyClipboard();
-    SetClipboardData(format, data);
+    SetClipboardData(format, memory);
     CloseClipboard();
     SetWindowTextW(box, L"kept");
     SendMessageW(box, EM_SETSEL, 0, -1);
@@ -215,37 +217,24 @@ Text pasted(
     return windowText(box);
 }
 
-HGLOBAL block(const Text &text)
-{
-    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() * sizeof(char16_t));
-    memcpy(GlobalLock(memory), text.data(), text.size() * sizeof(char16_t));
-    GlobalUnlock(memory);
-    return memory;
-}
-
 void paste(HWND window)
 {
     // Two million characters, put there without the terminating zero, as another program may.
     // The system may give the block more room than asked for, and wine ends it with a zero in
     // its last place: what was put there is pasted, a tab as a blank.
     const HWND box = control(window, ctl::txtMessage(6));
-    Text text(2000000, u'x');
-    text[1] = u'\t';
-    const Text whole = pasted(box, CF_UNICODETEXT, block(text));
+    const Text whole = pasted(box, CF_UNICODETEXT, u"x\tx" + Text(1999997, u'x'), [] {});
     check(whole.size() >= 1999999 && whole.compare(0, 1999999, u"x x" + Text(1999996, u'x')) == 0,
           u"a clipboard text of 2,000,000 characters pasted whole: " + number(whole.size()));
-    check(pasted(box, CF_BITMAP, CreateBitmap(1, 1, 1, 1, nullptr)) == u"kept",
+    // A picture, as a browser copies it, is no text: the box is left as it was.
+    check(pasted(box, RegisterClipboardFormatW(L"PNG"), u"\x5089\x474E", [] {}) == u"kept",
           u"a picture on the clipboard pasted as nothing, the box's text kept");
     // Held open by another program for a moment, the clipboard is waited for.
     const HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE holder = nullptr;
-    const Text held = pasted(box, CF_UNICODETEXT, block(Text(u"held", 5)), [&] {
-        holder = later(0, [&] {
-            OpenClipboard(nullptr);
-            SetEvent(opened);
-            Sleep(50);
-            CloseClipboard();
-        });
+    const Text held = pasted(box, CF_UNICODETEXT, Text(u"held", 5), [&] {
+        holder = later(
+            0, [&] { OpenClipboard(nullptr), SetEvent(opened), Sleep(50), CloseClipboard(); });
         WaitForSingleObject(opened, INFINITE);
     });
     WaitForSingleObject(holder, INFINITE);
@@ -253,11 +242,9 @@ void paste(HWND window)
     // A block without its terminating zero, before a page that cannot be read, is read to its
     // end; one with it, to its first zero.
     auto *page = static_cast<char16_t *>(VirtualAlloc(nullptr, 8192, MEM_RESERVE, PAGE_NOACCESS));
-    std::fill_n(static_cast<char16_t *>(VirtualAlloc(page, 4096, MEM_COMMIT, PAGE_READWRITE)), 2048,
-                u'x');
-    const Text unterminated = clipboardText(page, 4096);
-    page[3] = u'\0';
-    check(unterminated == Text(2048, u'x') && clipboardText(page, 4096) == u"xxx",
+    VirtualAlloc(page, 4096, MEM_COMMIT, PAGE_READWRITE);
+    Text(2048, u'x').copy(page, 2048);
+    check(clipboardText(page, 4096) == Text(2048, u'x') && clipboardText(u"xxx\0x", 10) == u"xxx",
           u"a clipboard block read to its first zero, or to its end and no further");
 }
 
@@ -281,26 +268,23 @@ LRESULT CALLBACK listen(int code, WPARAM wParam, LPARAM lParam)
 
 void dpiChange(HWND window)
 {
-    // Asked for its size at 144 dpi, the window at the layout's size gets the layout's own there;
-    // one the administrator resized keeps its client area, scaled; both with the frame for 144.
+    // Asked for its size at 144 dpi, the window keeps its client area, scaled: the layout's own,
+    // or the one the administrator gave it; its frame is drawn for 144 dpi.
     const int dpi = 144;
-    const auto framed = [](int width, int height, int at) {
-        RECT frame{0, 0, width, height};
-        AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0, at);
-        return SIZE{frame.right - frame.left, frame.bottom - frame.top};
-    };
-    const auto asked = [&](SIZE size) {
+    SIZE size{};
+    const auto asked = [&](int width, int height) {
+        RECT frame{0, 0, width, height}, at144{};
+        AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0, 96);
+        AdjustWindowRectExForDpi(&at144, WS_OVERLAPPEDWINDOW, FALSE, 0, dpi);
+        size = {frame.right - frame.left, frame.bottom - frame.top};
         SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
-        return SendMessageW(window, WM_GETDPISCALEDSIZE, dpi, LPARAM(&size)) ? size : SIZE{};
+        SendMessageW(window, WM_GETDPISCALEDSIZE, dpi, LPARAM(&size));
+        return number(size.cx - (at144.right - at144.left)) + u"x" +
+               number(size.cy - (at144.bottom - at144.top));
     };
-    const SIZE resized = asked(framed(600, 400, 96)), scaled = framed(900, 600, dpi);
-    const SIZE size = asked(framed(kFormWidthTwips / 15, kFormHeightTwips / 15, 96));
-    const SIZE layout =
-        framed(MulDiv(kFormWidthTwips, dpi, 1440), MulDiv(kFormHeightTwips, dpi, 1440), dpi);
-    check(size.cx == layout.cx && size.cy == layout.cy && resized.cx == scaled.cx &&
-              resized.cy == scaled.cy,
-          u"the sizes asked for at 144 dpi: the layout's own, " + number(size.cx) + u"x" +
-              number(size.cy) + u"; resized, " + number(resized.cx) + u"x" + number(resized.cy));
+    const Text resized = asked(600, 400), layout = asked(987, 622);
+    check(resized == u"900x600" && layout == u"1481x933",
+          u"client areas asked for at 144 dpi: resized, " + resized + u"; the layout's, " + layout);
 
     // Hidden, the window stays hidden through a change of DPI.
     RECT before;
@@ -326,11 +310,11 @@ void dpiChange(HWND window)
               told);
 
     Text misplaced;
+    const auto at = [](int twips) { return MulDiv(twips, dpi, 1440); };
     for (int id = 0; id < ctl::kCount; ++id) {
         const Twips place = placeOnForm(id);
-        const RECT expected{MulDiv(place.left, dpi, 1440), MulDiv(place.top, dpi, 1440),
-                            MulDiv(place.left + place.width, dpi, 1440),
-                            MulDiv(place.top + place.height, dpi, 1440)};
+        const RECT expected{at(place.left), at(place.top), at(place.left + place.width),
+                            at(place.top + place.height)};
         RECT got{};
         LOGFONTW font{};
         if (const HWND child = control(window, id)) {
@@ -352,7 +336,7 @@ void dpiChange(HWND window)
           u"the title bar's icon for 144 dpi: " + number(bitmap.bmWidth) + u" pixels");
 }
 
-// The texts of each box this thread shows, which is answered as it appears.
+// The texts of each box this thread shows, each answered as it appears.
 Text g_box;
 
 LRESULT CALLBACK answer(int code, WPARAM wParam, LPARAM lParam)
@@ -367,36 +351,32 @@ LRESULT CALLBACK answer(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// A restart as administrator that the system refuses, and a row shown after start.
-void restartAndRow(Win32Form &form)
-{
-    const HHOOK hook = SetWindowsHookExW(WH_CBT, answer, nullptr, GetCurrentThreadId());
-    const bool restarted =
-        restartAsAdministrator(form.window(), u"C:\\nowhere\\quorlex-config.exe");
-    UnhookWindowsHookEx(hook);
-    check(!restarted && g_box.find(systemErrorText(ERROR_PATH_NOT_FOUND)) != Text::npos,
-          u"a restart the system refuses said with its reason: " + g_box);
-    // Shown after all, a row takes its place in the tab order, at Disabled.
-    SendMessageW(control(form.window(), ctl::chkUseTieredAdmin), BM_CLICK, 0, 0);
-    form.showControl(ctl::lblCommand(42), true);
-    form.showControl(ctl::fmeAdminLevel(42), true);
-    check(GetNextDlgTabItem(form.window(), control(form.window(), ctl::levelButton(41, 3)),
-                            FALSE) == control(form.window(), ctl::levelButton(42, 0)),
-          u"a row shown after start in its place in the tab order");
-}
-
 } // namespace
 
 int main()
 {
+    // A crash ends the run at once, rather than in wine's crash dialog; each box is answered.
+    SetUnhandledExceptionFilter(
+        [](EXCEPTION_POINTERS *) -> LONG { return EXCEPTION_EXECUTE_HANDLER; });
+    SetWindowsHookExW(WH_CBT, answer, nullptr, GetCurrentThreadId());
     holdsAndRefusals();
 
     Win32Form form(GetModuleHandleW(nullptr));
     check(form.open(SW_SHOWNORMAL), u"the window opened");
-    names(form.window());
-    paste(form.window());
-    restartAndRow(form);
-    dpiChange(form.window());
+    const HWND window = form.window();
+    names(window);
+    paste(window);
+    const bool restarted = restartAsAdministrator(window, u"C:\\nowhere\\quorlex-config.exe");
+    check(!restarted && g_box.find(systemErrorText(ERROR_PATH_NOT_FOUND)) != Text::npos,
+          u"a restart as administrator the system refuses said with its reason: " + g_box);
+    // Shown after all, a row takes its place in the tab order, at Disabled.
+    SendMessageW(control(window, ctl::chkUseTieredAdmin), BM_CLICK, 0, 0);
+    form.showControl(ctl::lblCommand(42), true);
+    form.showControl(ctl::fmeAdminLevel(42), true);
+    check(GetNextDlgTabItem(window, control(window, ctl::levelButton(41, 3)), FALSE) ==
+              control(window, ctl::levelButton(42, 0)),
+          u"a row shown after start in its place in the tab order");
+    dpiChange(window);
     std::printf("%d failed\n", g_failures);
     return g_failures;
 }
