@@ -14,7 +14,7 @@ namespace quorlex
 void showMessageBox(HWND owner, const Text &title, const Text &text);
 
 // The system's own words for an error, without the line end that FormatMessageW puts after them.
-// (The file services have theirs in config/, out of the face's reach.)
+// The file services keep their own in config/, which the faces do not reach into.
 Text systemErrorText(DWORD error);
 
 // While it lives, Ctrl+C in a modal box of this thread puts `text` on the clipboard. Windows'

@@ -479,9 +479,10 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_GETDPISCALEDSIZE: {
-        // The size the window is to have, with its client area scaled and its frame drawn for
-        // the new DPI, rather than the frame scaled as a whole: at the layout's size, the
-        // layout's own, so that no rounding is added on each move between monitors.
+        // Windows gives the size the window is about to have; the answer keeps its client area,
+        // scaled, in a frame drawn for the new DPI, rather than scaling the frame with it. At the
+        // layout's size it is the layout's own there, so that moves between monitors add no
+        // rounding; a size the administrator gave the window is kept.
         auto &size = *reinterpret_cast<SIZE *>(lParam);
         const UINT dpi = UINT(wParam);
         const SIZE layout = layoutSize(m_dpi), frame = framed(0, 0, m_dpi);
