@@ -1,12 +1,18 @@
-// The Windows window in process, under wine: what screen readers read, pasting from the clipboard
-// and a change of DPI. (Every failure of the file's replacement is tst_faults'.)
+// The Windows window in process, under wine: what screen readers read, the face its text is drawn
+// in, pasting from the clipboard, a restart as administrator that the system refuses, a row shown
+// after start, and a change of DPI. (Every failure of the file's replacement is tst_faults'.)
 // Prints "ok:" or "FAIL:" per check; the exit status is the number of failures.
 
 #include "controltable.h"
+#include "foldernotice.h"
+#include "messagebox.h"
 #include "platform.h"
 #include "win32form.h"
+#include "windows/files.h"
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <vector>
 
 using namespace quorlex;
@@ -28,6 +34,17 @@ Text number(unsigned long long n)
     return decimal(static_cast<long long>(n));
 }
 
+// Does `then` on a thread of its own, as another program would.
+HANDLE onAnotherThread(std::function<void()> then)
+{
+    const auto run = [](void *job) -> DWORD {
+        const std::unique_ptr<std::function<void()>> own(static_cast<std::function<void()> *>(job));
+        (*own)();
+        return 0;
+    };
+    return CreateThread(nullptr, 0, run, new std::function<void()>(std::move(then)), 0, nullptr);
+}
+
 HWND control(HWND window, int id)
 {
     return GetDlgItem(window, 100 + id);
@@ -35,9 +52,9 @@ HWND control(HWND window, int id)
 
 Text windowText(HWND window)
 {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return reinterpret_cast<const char16_t *>(text);
+    Text text(size_t(GetWindowTextLengthW(window)), u'\0');
+    GetWindowTextW(window, reinterpret_cast<wchar_t *>(text.data()), int(text.size() + 1));
+    return text;
 }
 
 // What a screen reader calls a control on Windows: a button by its text; a text box by the static
@@ -94,26 +111,53 @@ void windowFont(HWND window)
               reinterpret_cast<const char16_t *>(face));
 }
 
-void paste(HWND window)
+// What a paste leaves in a text box that held "kept", all selected, with `text` as `format` on
+// the clipboard and `meanwhile` done just before.
+Text pasted(HWND box, UINT format, const Text &text, const std::function<void()> &meanwhile)
 {
-    // Two million characters, put there without the terminating zero, as another program may.
-    const HWND box = control(window, ctl::txtMessage(6));
-    Text text(2000000, u'x');
-    text[1] = u'\t';
     const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() * sizeof(char16_t));
     memcpy(GlobalLock(memory), text.data(), text.size() * sizeof(char16_t));
     GlobalUnlock(memory);
-    OpenClipboard(window);
+    OpenClipboard(box);
     EmptyClipboard();
-    SetClipboardData(CF_UNICODETEXT, memory);
+    SetClipboardData(format, memory);
     CloseClipboard();
+    SetWindowTextW(box, L"kept");
     SendMessageW(box, EM_SETSEL, 0, -1);
+    meanwhile();
     SendMessageW(box, WM_PASTE, 0, 0);
-    // Wine ends such a text with a zero in its last place; Windows hands it on as it is.
-    const int length = GetWindowTextLengthW(box);
-    check((length == 2000000 || length == 1999999) && windowText(box).substr(0, 3) == u"x x",
-          u"a clipboard text of 2,000,000 characters pasted whole and no further: " +
-              number(length));
+    return windowText(box);
+}
+
+void paste(HWND window)
+{
+    // Two million characters, put there without the terminating zero, as another program may.
+    // The system may give the block more room than asked for, and wine ends it with a zero in
+    // its last place: what was put there is pasted, a tab as a blank.
+    const HWND box = control(window, ctl::txtMessage(6));
+    const Text whole = pasted(box, CF_UNICODETEXT, u"x\tx" + Text(1999997, u'x'), [] {});
+    check(whole.size() >= 1999999 && whole.compare(0, 1999999, u"x x" + Text(1999996, u'x')) == 0,
+          u"a clipboard text of 2,000,000 characters pasted whole: " + number(whole.size()));
+    // A picture, as a browser copies it, is no text: the box is left as it was.
+    check(pasted(box, RegisterClipboardFormatW(L"PNG"), u"\x5089\x474E", [] {}) == u"kept",
+          u"a picture on the clipboard pasted as nothing, the box's text kept");
+    // Held open by another program for a moment, the clipboard is waited for.
+    const HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE holder = nullptr;
+    const Text held = pasted(box, CF_UNICODETEXT, Text(u"held", 5), [&] {
+        holder = onAnotherThread(
+            [&] { OpenClipboard(nullptr), SetEvent(opened), Sleep(50), CloseClipboard(); });
+        WaitForSingleObject(opened, INFINITE);
+    });
+    WaitForSingleObject(holder, INFINITE);
+    check(held == u"held", u"pasted once another program has let the clipboard go: " + held);
+    // A block without its terminating zero, before a page that cannot be read, is read to its
+    // end; one with it, to its first zero.
+    auto *page = static_cast<char16_t *>(VirtualAlloc(nullptr, 8192, MEM_RESERVE, PAGE_NOACCESS));
+    VirtualAlloc(page, 4096, MEM_COMMIT, PAGE_READWRITE);
+    Text(2048, u'x').copy(page, 2048);
+    check(clipboardText(page, 4096) == Text(2048, u'x') && clipboardText(u"xxx\0x", 10) == u"xxx",
+          u"a clipboard block read to its first zero, or to its end and no further");
 }
 
 // What the window and its controls are told while its DPI changes.
@@ -136,19 +180,34 @@ LRESULT CALLBACK listen(int code, WPARAM wParam, LPARAM lParam)
 
 void dpiChange(HWND window)
 {
+    // Asked for its size at 144 dpi, the window keeps its client area, scaled: the layout's own,
+    // or the one the administrator gave it; its frame is drawn for 144 dpi.
     const int dpi = 144;
     SIZE size{};
-    const BOOL answered = BOOL(SendMessageW(window, WM_GETDPISCALEDSIZE, dpi, LPARAM(&size)));
-    RECT frame{};
-    AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0, dpi);
-    check(answered && size.cx - (frame.right - frame.left) == MulDiv(kFormWidthTwips, dpi, 1440) &&
-              size.cy - (frame.bottom - frame.top) == MulDiv(kFormHeightTwips, dpi, 1440),
-          u"the size asked for at 144 dpi: the layout's own, " + number(size.cx) + u"x" +
-              number(size.cy));
+    const auto asked = [&](int width, int height) {
+        RECT frame{0, 0, width, height}, at144{};
+        AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0, 96);
+        AdjustWindowRectExForDpi(&at144, WS_OVERLAPPEDWINDOW, FALSE, 0, dpi);
+        size = {frame.right - frame.left, frame.bottom - frame.top};
+        SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+        SendMessageW(window, WM_GETDPISCALEDSIZE, dpi, LPARAM(&size));
+        return number(size.cx - (at144.right - at144.left)) + u"x" +
+               number(size.cy - (at144.bottom - at144.top));
+    };
+    const Text resized = asked(600, 400), layout = asked(987, 622);
+    check(resized == u"900x600" && layout == u"1481x933",
+          u"client areas asked for at 144 dpi: resized, " + resized + u"; the layout's, " + layout);
 
+    // Hidden, the window stays hidden through a change of DPI.
     RECT before;
     GetWindowRect(window, &before);
     const RECT suggested{before.left, before.top, before.left + size.cx, before.top + size.cy};
+    ShowWindow(window, SW_HIDE);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(120, 120), LPARAM(&suggested));
+    const bool hidden = !IsWindowVisible(window);
+    ShowWindow(window, SW_SHOWNA);
+    // A window gone behind the form's back fails the batch of moves: the rest move one by one.
+    DestroyWindow(GetWindow(control(window, ctl::txtMessage(0)), GW_HWNDPREV));
     g_window = window;
     const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, listen, nullptr, GetCurrentThreadId());
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&suggested));
@@ -156,15 +215,18 @@ void dpiChange(HWND window)
     Text told;
     for (const Text &t : g_told)
         told += t + u"; ";
-    check(told.rfind(u"redraw off; moved; redraw on; ", 0) == 0 && IsWindowVisible(window),
-          u"controls moved and given their fonts with redrawing off: " + told);
+    check(hidden && told.rfind(u"redraw off; moved; redraw on; ", 0) == 0 &&
+              IsWindowVisible(window),
+          u"hidden, the window stays hidden; shown, its controls are moved and given their fonts "
+          u"with redrawing off: " +
+              told);
 
     Text misplaced;
+    const auto at = [](int twips) { return MulDiv(twips, dpi, 1440); };
     for (int id = 0; id < ctl::kCount; ++id) {
         const Twips place = placeOnForm(id);
-        const RECT expected{MulDiv(place.left, dpi, 1440), MulDiv(place.top, dpi, 1440),
-                            MulDiv(place.left + place.width, dpi, 1440),
-                            MulDiv(place.top + place.height, dpi, 1440)};
+        const RECT expected{at(place.left), at(place.top), at(place.left + place.width),
+                            at(place.top + place.height)};
         RECT got{};
         LOGFONTW font{};
         if (const HWND child = control(window, id)) {
@@ -186,16 +248,47 @@ void dpiChange(HWND window)
           u"the title bar's icon for 144 dpi: " + number(bitmap.bmWidth) + u" pixels");
 }
 
+// The texts of each box this thread shows, each answered as it appears.
+Text g_box;
+
+LRESULT CALLBACK answer(int code, WPARAM wParam, LPARAM lParam)
+{
+    const HWND box = HWND(wParam);
+    wchar_t kind[8] = {};
+    if (code == HCBT_ACTIVATE && GetClassNameW(box, kind, 8) && lstrcmpW(kind, L"#32770") == 0) {
+        for (HWND part = GetWindow(box, GW_CHILD); part; part = GetWindow(part, GW_HWNDNEXT))
+            g_box += windowText(part) + u" | ";
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 } // namespace
 
 int main()
 {
+    // A crash ends the run at once, rather than in wine's crash dialog; each box is answered.
+    SetUnhandledExceptionFilter(
+        [](EXCEPTION_POINTERS *) -> LONG { return EXCEPTION_EXECUTE_HANDLER; });
+    SetWindowsHookExW(WH_CBT, answer, nullptr, GetCurrentThreadId());
+
     Win32Form form(GetModuleHandleW(nullptr));
     check(form.open(SW_SHOWNORMAL), u"the window opened");
-    names(form.window());
-    windowFont(form.window());
-    paste(form.window());
-    dpiChange(form.window());
+    const HWND window = form.window();
+    names(window);
+    windowFont(window);
+    paste(window);
+    const bool restarted = restartAsAdministrator(window, u"C:\\nowhere\\quorlex-config.exe");
+    check(!restarted && g_box.find(systemReason(ERROR_PATH_NOT_FOUND)) != Text::npos,
+          u"a restart as administrator the system refuses said with its reason: " + g_box);
+    // Shown after all, a row takes its place in the tab order, at Disabled.
+    SendMessageW(control(window, ctl::chkUseTieredAdmin), BM_CLICK, 0, 0);
+    form.showControl(ctl::lblCommand(42), true);
+    form.showControl(ctl::fmeAdminLevel(42), true);
+    check(GetNextDlgTabItem(window, control(window, ctl::levelButton(41, 3)), FALSE) ==
+              control(window, ctl::levelButton(42, 0)),
+          u"a row shown after start in its place in the tab order");
+    dpiChange(window);
     std::printf("%d failed\n", g_failures);
     return g_failures;
 }

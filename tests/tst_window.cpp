@@ -69,15 +69,25 @@ private Q_SLOTS:
         QVERIFY(find("lblCommand(41)") && find("optFull(41)"));
         QVERIFY(!find("lblCommand(42)") && !find("fmeAdminLevel(59)") && !find("optFull(59)"));
         QCOMPARE(m_form->findChildren<QRadioButton *>().size(), 42 * 4);
-        // Shown after all, a row gets its widgets, at Disabled and in its place in the tab order.
+        // Shown after all, a row gets its widgets, at Disabled and in its place in the tab order:
+        // Tab from the first check box stops at each row once, at its selected level.
         click("chkUseTieredAdmin");
         m_form->showControl(ctl::lblCommand(42), true);
         m_form->showControl(ctl::fmeAdminLevel(42), true);
-        QVERIFY(find("lblCommand(42)")->isVisible() &&
-                find<QRadioButton>("optDisable(42)")->isChecked());
-        find("optFull(41)")->setFocus();
-        QTest::keyClick(find("optFull(41)"), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget()->objectName(), "optDisable(42)");
+        QVERIFY(find("lblCommand(42)")->isVisible());
+        click("optLow(3)");
+        QStringList selected, stops;
+        for (const QRadioButton *button : m_form->findChildren<QRadioButton *>()) {
+            if (button->isChecked())
+                selected << button->objectName();
+        }
+        find("chkWeapon(0)")->setFocus();
+        do {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            stops << QApplication::focusWidget()->objectName();
+        } while (stops.last() != "chkWeapon(0)" && stops.size() < 400);
+        QCOMPARE(stops.filter("opt"), selected);
+        QCOMPARE(stops.value(stops.indexOf("optDisable(42)") - 1), "optDisable(41)");
     }
 
     void placement_keepsTheWindowInsideTheWorkArea_data()

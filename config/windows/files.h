@@ -1,7 +1,8 @@
 #pragma once
 
 // What the Windows file services share: the system calls they make, the system's words for an
-// error, and the names of the short-lived files the tool creates beside QUORLEX_CONFIG.txt.
+// error (which the Windows face says too), and the names of the short-lived files the tool
+// creates beside QUORLEX_CONFIG.txt.
 
 #include "text.h"
 

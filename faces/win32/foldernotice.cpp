@@ -3,6 +3,7 @@
 #include "commoncontrols.h"
 #include "form1.h"
 #include "messagebox.h"
+#include "windows/files.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -58,24 +59,6 @@ bool wasRestartedAsAdministrator()
     return wcsstr(GetCommandLineW(), kRestartedMarker) != nullptr;
 }
 
-// Starts the tool again through User Account Control's prompt. False when the user declines it
-// or the system refuses.
-bool restartAsAdministrator(HWND owner)
-{
-    using Execute = BOOL(WINAPI *)(SHELLEXECUTEINFOW *);
-    const auto execute = systemFunction<Execute>(L"shell32.dll", "ShellExecuteExW");
-    const Text program = programPath();
-    SHELLEXECUTEINFOW start{};
-    start.cbSize = sizeof(start);
-    start.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    start.hwnd = owner;
-    start.lpVerb = L"runas";
-    start.lpFile = wide(program);
-    start.lpParameters = kRestartedMarker;
-    start.nShow = SW_SHOWNORMAL;
-    return execute && execute(&start);
-}
-
 HRESULT CALLBACK shieldOnRestart(HWND box, UINT notification, WPARAM, LPARAM, LONG_PTR)
 {
     if (notification == TDN_CREATED)
@@ -84,6 +67,30 @@ HRESULT CALLBACK shieldOnRestart(HWND box, UINT notification, WPARAM, LPARAM, LO
 }
 
 } // namespace
+
+bool restartAsAdministrator(HWND owner, const Text &program)
+{
+    using Execute = BOOL(WINAPI *)(SHELLEXECUTEINFOW *);
+    const auto execute = systemFunction<Execute>(L"shell32.dll", "ShellExecuteExW");
+    SHELLEXECUTEINFOW start{};
+    start.cbSize = sizeof(start);
+    start.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    start.hwnd = owner;
+    start.lpVerb = L"runas";
+    start.lpFile = wide(program);
+    start.lpParameters = kRestartedMarker;
+    start.nShow = SW_SHOWNORMAL;
+    if (execute && execute(&start))
+        return true;
+    // Declined at the prompt, the window stays as it is; refused by the system, it says why, in
+    // its own words rather than in a box of the shell's, which may offer what cannot mend it.
+    const DWORD error = execute ? GetLastError() : ERROR_PROC_NOT_FOUND;
+    if (error != ERROR_CANCELLED)
+        showMessageBox(owner, kFolderRefusalTitle,
+                       u"The tool could not be started again as administrator.\r\n\r\n" +
+                           systemReason(error));
+    return false;
+}
 
 bool showFolderRefusalBox(HWND owner, const Text &folder, const FolderAccess &access)
 {
@@ -144,8 +151,7 @@ bool showFolderRefusalBox(HWND owner, const Text &folder, const FolderAccess &ac
     int chosen = 0;
     if (FAILED(show(&config, &chosen, nullptr, nullptr)) || chosen != kRestartButton)
         return false;
-    // Declined at the prompt, the window stays as it is.
-    return restartAsAdministrator(owner);
+    return restartAsAdministrator(owner, programPath());
 }
 
 } // namespace quorlex

@@ -15,4 +15,9 @@ namespace quorlex
 // administrator. Returns true when a new instance has started, and this one is to end.
 bool showFolderRefusalBox(HWND owner, const Text &folder, const FolderAccess &access);
 
+// Starts `program`, the tool's own file, again as administrator through User Account Control's
+// prompt. True once the new instance has started; declined at the prompt, false and nothing else;
+// refused by the system, false after a box with the system's reason.
+bool restartAsAdministrator(HWND owner, const Text &program);
+
 } // namespace quorlex

@@ -16,6 +16,12 @@
 namespace quorlex
 {
 
+Text clipboardText(const void *block, size_t bytes)
+{
+    const auto *begin = static_cast<const char16_t *>(block);
+    return Text(begin, std::find(begin, begin + bytes / sizeof(char16_t), u'\0'));
+}
+
 namespace
 {
 
@@ -37,9 +43,21 @@ int scaled(int twips, UINT dpi)
     return MulDiv(twips, int(dpi), kTwipsPerInch);
 }
 
-// The clipboard's text, read no further than its memory block goes: another program may have
-// put it there without the terminating zero. A clipboard manager may hold the clipboard for a
-// moment, so opening it is tried a few times.
+// The window's size for a client area of `width` x `height` pixels at `dpi`.
+SIZE framed(int width, int height, UINT dpi)
+{
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+SIZE layoutSize(UINT dpi)
+{
+    return framed(scaled(kFormWidthTwips, dpi), scaled(kFormHeightTwips, dpi), dpi);
+}
+
+// The clipboard's text; false when it holds none, a picture or files, say. A clipboard manager
+// may hold the clipboard for a moment, so opening it is tried a few times.
 bool readClipboardText(HWND owner, Text &text)
 {
     bool open = false;
@@ -47,20 +65,19 @@ bool readClipboardText(HWND owner, Text &text)
         Sleep(20);
     if (!open)
         return false;
-    text.clear();
-    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        const size_t units = GlobalSize(data) / sizeof(char16_t);
-        if (const auto *begin = static_cast<const char16_t *>(GlobalLock(data))) {
-            text.assign(begin, std::find(begin, begin + units, u'\0'));
-            GlobalUnlock(data);
-        }
+    const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const void *block = data ? GlobalLock(data) : nullptr;
+    if (block) {
+        text = clipboardText(block, GlobalSize(data));
+        GlobalUnlock(data);
     }
     CloseClipboard();
-    return true;
+    return block != nullptr;
 }
 
 // A single-line box takes only the first line of pasted text. These boxes take all of it, as
-// the file will hold it: each control character and line break one blank.
+// the file will hold it: each control character and line break one blank. With no text on the
+// clipboard, a picture or files, the box stays as it was, as Windows' own boxes do.
 WNDPROC g_editProc = nullptr;
 
 LRESULT CALLBACK pastingEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
@@ -142,7 +159,7 @@ bool Win32Form::open(int show)
     // now reaches under the task bar or past an edge.
     RECT placed;
     GetWindowRect(m_window, &placed);
-    const SIZE size = frameSize(m_dpi);
+    const SIZE size = layoutSize(m_dpi);
     const RECT grown{placed.left, placed.top, placed.left + size.cx, placed.top + size.cy};
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
@@ -185,13 +202,6 @@ RECT Win32Form::pixels(int id) const
     const Twips place = placeOnForm(id);
     return {scaled(place.left, m_dpi), scaled(place.top, m_dpi),
             scaled(place.left + place.width, m_dpi), scaled(place.top + place.height, m_dpi)};
-}
-
-SIZE Win32Form::frameSize(UINT dpi) const
-{
-    RECT frame{0, 0, scaled(kFormWidthTwips, dpi), scaled(kFormHeightTwips, dpi)};
-    AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
-    return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 void Win32Form::createWindow(int id)
@@ -402,27 +412,38 @@ void Win32Form::setDpi(UINT dpi)
 {
     m_dpi = dpi;
     const HFONT font = createWindowFont(dpi);
-    // Moved and given their fonts unseen, then drawn once: nothing flickers on the way.
-    SendMessageW(m_window, WM_SETREDRAW, FALSE, 0);
-    HDWP moves = BeginDeferWindowPos(int(m_windows.size()));
+    // Moved and given their fonts unseen, then drawn once: nothing flickers on the way. Redrawing
+    // turned on again shows a window, so a hidden one is left as it is.
+    const bool visible = IsWindowVisible(m_window);
+    if (visible)
+        SendMessageW(m_window, WM_SETREDRAW, FALSE, 0);
+    std::vector<std::pair<HWND, RECT>> places;
     for (int id = 0; id < int(m_windows.size()); ++id) {
         for (const HWND window : {m_windows[id], m_nameLabels[id]}) {
-            if (!window)
-                continue;
-            const RECT place = pixels(id);
-            if (moves)
-                moves = DeferWindowPos(moves, window, nullptr, place.left, place.top,
-                                       place.right - place.left, place.bottom - place.top,
-                                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-            SendMessageW(window, WM_SETFONT, WPARAM(font), FALSE);
+            if (window) {
+                places.emplace_back(window, pixels(id));
+                SendMessageW(window, WM_SETFONT, WPARAM(font), FALSE);
+            }
         }
     }
-    if (moves)
-        EndDeferWindowPos(moves);
+    // All at once where the system can; should it refuse the batch, one by one.
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW;
+    HDWP moves = BeginDeferWindowPos(int(places.size()));
+    for (const auto &[window, place] : places) {
+        if (moves)
+            moves = DeferWindowPos(moves, window, nullptr, place.left, place.top,
+                                   place.right - place.left, place.bottom - place.top, flags);
+    }
+    if (!moves || !EndDeferWindowPos(moves)) {
+        for (const auto &[window, place] : places)
+            SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left,
+                         place.bottom - place.top, flags);
+    }
     DeleteObject(m_font);
     m_font = font;
     setIcons(dpi);
-    SendMessageW(m_window, WM_SETREDRAW, TRUE, 0);
+    if (visible)
+        SendMessageW(m_window, WM_SETREDRAW, TRUE, 0);
 }
 
 LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
@@ -458,8 +479,17 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_GETDPISCALEDSIZE: {
-        // The layout's own size at the new DPI, rather than the frame scaled as a whole.
-        *reinterpret_cast<SIZE *>(lParam) = frameSize(UINT(wParam));
+        // Windows gives the size the window is about to have; the answer keeps its client area,
+        // scaled, in a frame drawn for the new DPI, rather than scaling the frame with it. At the
+        // layout's size it is the layout's own there, so that moves between monitors add no
+        // rounding; a size the administrator gave the window is kept.
+        auto &size = *reinterpret_cast<SIZE *>(lParam);
+        const UINT dpi = UINT(wParam);
+        const SIZE layout = layoutSize(m_dpi), frame = framed(0, 0, m_dpi);
+        size = size.cx == layout.cx && size.cy == layout.cy
+                   ? layoutSize(dpi)
+                   : framed(MulDiv(size.cx - frame.cx, int(dpi), int(m_dpi)),
+                            MulDiv(size.cy - frame.cy, int(dpi), int(m_dpi)), dpi);
         return TRUE;
     }
     case WM_DPICHANGED: {

@@ -14,6 +14,10 @@
 namespace quorlex
 {
 
+// The text of a clipboard block of `bytes` bytes, to its first zero or its end: another program
+// may have put it there without the terminating zero.
+Text clipboardText(const void *block, size_t bytes);
+
 class Win32Form final : public Face
 {
 public:
@@ -42,7 +46,6 @@ private:
     void selectLevel(int id);
     void setDpi(UINT dpi);
     void setIcons(UINT dpi);
-    SIZE frameSize(UINT dpi) const;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
