@@ -82,7 +82,7 @@ export DISPLAY=":$(cat "$displayfile")"
 if [ -n "$WINDOWS" ]; then
     WINBUILD="$ROOT/build-windows-bench"
     configure_windows "$WINBUILD" -DBUILD_TESTING=OFF -DQUORLEX_BUILD_BENCH=ON
-    cmake --build "$WINBUILD" >/dev/null
+    cmake --build "$WINBUILD" -j "$(nproc)" >/dev/null
     # Stripped, as the release is.
     for exe in app/quorlex-config bench/win32window; do
         x86_64-w64-mingw32-strip -o "$runtime/$(basename "$exe").exe" "$WINBUILD/$exe.exe"
