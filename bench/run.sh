@@ -87,8 +87,10 @@ if [ -n "$WINDOWS" ]; then
     for exe in app/quorlex-config bench/win32window; do
         x86_64-w64-mingw32-strip -o "$runtime/$(basename "$exe").exe" "$WINBUILD/$exe.exe"
     done
-    # A prefix of its own, and one wineserver kept running through all runs.
+    # A prefix of its own, and one wineserver kept running through all runs; the folder of its
+    # socket, which it makes in $TMPDIR and leaves behind, goes with the runtime folder.
     export WINEPREFIX="$runtime/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export TMPDIR="$runtime"
     mkdir -p "$WINEPREFIX"
     "${pin[@]}" wineserver -p
     # The prefix's own processes (explorer.exe, services.exe, ...) answer the programs too.
