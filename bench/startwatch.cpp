@@ -3,8 +3,8 @@
 // has exited after the window manager's close request. The programs run in turn on the display
 // in $DISPLAY and get no environment of their own. A program is a command given as separate
 // arguments, its path and then its own arguments ("wine" "/path/tool.exe" runs a Windows program
-// under wine), and commands are separated by an argument "--"; nothing is split at blanks, so
-// paths may hold any character.
+// under wine), and commands are separated by an argument "--" (which no program can therefore
+// be given); nothing is split at blanks, so paths may hold any character.
 //
 // The first drawing is seen through the DAMAGE extension: a damage object is put on every
 // top-level window the moment it is created, before it can be mapped, so no drawing is missed.
