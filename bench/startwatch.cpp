@@ -1,13 +1,15 @@
 // Times the start-up of window programs from the outside, as an administrator sees it: from
 // exec until the X server has drawn every pixel of the program's window, then until the process
 // has exited after the window manager's close request. The programs run in turn on the display
-// in $DISPLAY and get no environment of their own. A program is a command: its path, then any
-// arguments, separated by blanks ("wine /path/tool.exe" runs a Windows program under wine).
+// in $DISPLAY and get no environment of their own. A program is a command given as separate
+// arguments, its path and then its own arguments ("wine" "/path/tool.exe" runs a Windows program
+// under wine), and commands are separated by an argument "--" (which no program can therefore
+// be given); nothing is split at blanks, so paths may hold any character.
 //
 // The first drawing is seen through the DAMAGE extension: a damage object is put on every
 // top-level window the moment it is created, before it can be mapped, so no drawing is missed.
 //
-// Usage: startwatch ROUNDS PROGRAM_A PROGRAM_B [PROGRAM_C ...]
+// Usage: startwatch ROUNDS PROGRAM_A [ARG ...] -- PROGRAM_B [ARG ...] [-- PROGRAM_C [ARG ...] ...]
 // Each round runs every program once, starting with a different one each round. Prints one line
 // per run and medians of wall time, CPU time and peak resident memory, with the ratio of A to
 // each other program taken round by round.
@@ -24,7 +26,6 @@
 #include <fcntl.h>
 #include <map>
 #include <poll.h>
-#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -34,6 +35,9 @@
 
 namespace
 {
+
+// A program's path and its arguments, as given on the command line.
+using Command = std::vector<char *>;
 
 struct RunResult {
     double paintMs = 0; // exec to the last pixel of the window drawn
@@ -120,16 +124,10 @@ public:
     }
     ~Watcher() { xcb_disconnect(m_c); }
 
-    // Runs `program` once; false when a drawing may have been missed and the run must be redone.
-    bool run(const char *program, RunResult &result)
+    // Runs `command` once; false when a drawing may have been missed and the run must be redone.
+    bool run(const Command &command, RunResult &result)
     {
-        std::vector<std::string> words;
-        std::istringstream split(program);
-        for (std::string word; split >> word;)
-            words.push_back(word);
-        std::vector<char *> argv;
-        for (std::string &word : words)
-            argv.push_back(word.data());
+        std::vector<char *> argv(command.begin(), command.end());
         argv.push_back(nullptr);
         m_windows.clear();
         m_raced = false;
@@ -269,32 +267,59 @@ struct Series {
     }
 };
 
-RunResult measure(Watcher &watcher, const char *program)
+RunResult measure(Watcher &watcher, const Command &command)
 {
     RunResult r;
     for (int attempt = 0; attempt < 5; ++attempt) {
-        if (watcher.run(program, r))
+        if (watcher.run(command, r))
             return r;
         std::fprintf(stderr, "startwatch: window mapped before it was watched; run again\n");
     }
     fail("could not watch a run from its start five times in a row");
 }
 
+// The command as a shell would take it back, for the reader: words with blanks in quotes.
+std::string shown(const Command &command)
+{
+    std::string text;
+    for (const char *word : command) {
+        const bool quote = !*word || std::strpbrk(word, " \t\"'\\$`") != nullptr;
+        text += text.empty() ? "" : " ";
+        if (!quote) {
+            text += word;
+            continue;
+        }
+        text += '\'';
+        for (const char *c = word; *c; ++c)
+            text += *c == '\'' ? std::string("'\\''") : std::string(1, *c);
+        text += '\'';
+    }
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: startwatch ROUNDS PROGRAM_A PROGRAM_B [PROGRAM_C ...]\n");
+    std::vector<Command> programs(1);
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            programs.emplace_back();
+        else
+            programs.back().push_back(argv[i]);
+    }
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 0;
+    if (rounds < 1 || programs.size() < 2 ||
+        std::any_of(programs.begin(), programs.end(), [](const Command &c) { return c.empty(); })) {
+        std::fprintf(stderr, "usage: startwatch ROUNDS PROGRAM_A [ARG ...] -- PROGRAM_B [ARG ...] "
+                             "[-- PROGRAM_C [ARG ...] ...]\n");
         return 2;
     }
-    const int rounds = std::atoi(argv[1]);
-    const std::vector<const char *> programs(argv + 2, argv + argc);
     const size_t n = programs.size();
     Watcher watcher;
 
     // One untimed run each, so that all start with the same warm caches.
-    for (const char *program : programs)
+    for (const Command &program : programs)
         measure(watcher, program);
 
     std::vector<Series> series(n);
@@ -320,7 +345,7 @@ int main(int argc, char *argv[])
 
     std::printf("\nMedians over %d runs each\n", rounds);
     for (size_t k = 0; k < n; ++k)
-        std::printf("  %c = %s\n", char('A' + k), programs[k]);
+        std::printf("  %c = %s\n", char('A' + k), shown(programs[k]).c_str());
     std::printf("%-26s", "");
     for (size_t k = 0; k < n; ++k)
         std::printf(" %9c", char('A' + k));
