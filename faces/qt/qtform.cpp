@@ -21,9 +21,11 @@ namespace quorlex
 namespace
 {
 
+// Copied as it stands: QString::fromStdU16String() takes a leading U+FEFF for a byte order mark
+// and drops it, and a box would then lose a character that the file keeps.
 QString qt(const Text &text)
 {
-    return QString::fromStdU16String(text);
+    return QStringView(text).toString();
 }
 
 // The layout's 13-pixel rows and 65-pixel command labels were drawn for a small, narrow face.
