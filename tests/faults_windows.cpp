@@ -6,6 +6,8 @@
 #include "faults.h"
 #include "files.h"
 
+#include <process.h>
+
 // The call failed with the planted error (SetLastError and `failed`), or else made for real, once
 // what comes last has had its say.
 #define WRAPPED(field, real, failed, ...)                                                          \
@@ -117,16 +119,10 @@ void pressEndingAt(int call, const fs::path &folder)
 {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring line = L"tst_faults crash " + std::to_wstring(call);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION child{};
-    if (CreateProcessW(self, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       folder.wstring().c_str(), &startup, &child)) {
-        WaitForSingleObject(child.hProcess, INFINITE);
-        CloseHandle(child.hProcess);
-        CloseHandle(child.hThread);
-    }
+    const fs::path here = fs::current_path();
+    fs::current_path(folder);
+    _wspawnl(_P_WAIT, self, L"tst_faults", L"crash", std::to_wstring(call).c_str(), nullptr);
+    fs::current_path(here);
 }
 
 } // namespace faults
