@@ -8,18 +8,11 @@
 #include <QFile>
 #include <QString>
 
-// Between the core's text and Qt's: the same UTF-16, copied.
+// The core's text as Qt's (the other way is QString::toStdU16String): the same UTF-16, copied.
 inline QString qt(const quorlex::Text &text)
 {
     return QString::fromStdU16String(text);
 }
-namespace quorlex
-{
-inline Text text(const QString &string)
-{
-    return string.toStdU16String();
-}
-} // namespace quorlex
 
 inline QByteArray readFile(const QString &path)
 {
@@ -30,8 +23,7 @@ inline QByteArray readFile(const QString &path)
 // The default file with `from` replaced by `to`.
 inline QByteArray golden(const QByteArray &from = {}, const QByteArray &to = {})
 {
-    const QByteArray file = readFile(QStringLiteral(QUORLEX_GOLDEN_FILE));
-    return from.isEmpty() ? file : QByteArray(file).replace(from, to);
+    return readFile(QStringLiteral(QUORLEX_GOLDEN_FILE)).replace(from, to);
 }
 
 // Tiered administration on: the passwords, then `commands` (each line with its CR LF).

@@ -20,14 +20,12 @@ class TestWriter : public QObject
     QStringList m_events; // the boxes shown and the texts the window is told of, in order
     const WriterHooks m_hooks{
         [this](const Text &title, const Text &text) { m_events << qt(title) + ": " + qt(text); },
-        [this](int slot, const Text &text) {
-            m_events << QString::number(slot) + ": " + qt(text);
-        }};
+        [this](int slot, const Text &t) { m_events << QString::number(slot) + ": " + qt(t); }};
 
     QByteArray written(ConfigRecord &record)
     {
         m_events.clear();
-        const WriteResult result = writeConfigFile(record, text(m_dir.path()), m_hooks);
+        const WriteResult result = writeConfigFile(record, m_dir.path().toStdU16String(), m_hooks);
         return result.ok ? readFile(m_dir.filePath(qt(kConfigFileName)))
                          : qt(result.reason).toUtf8();
     }
@@ -37,6 +35,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<Edit>("edit");
         QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<QString>("shortened"); // as the window is told, when warned
+        const auto row = [](const QByteArray &name, const QByteArray &expected, Edit edit) {
+            QTest::newRow(name.constData()) << edit << expected << QString();
+        };
         const auto levels = [](std::map<int, AccessLevel> rows) {
             return Edit([=](ConfigRecord &r) {
                 r.useTieredAdmin = true;
@@ -44,73 +46,57 @@ private Q_SLOTS:
                     r.commands[row].level = level;
             });
         };
-        const auto message = [](const QString &text) {
-            return Edit([=](ConfigRecord &r) { r.messages[5] = quorlex::text(text); });
+        // Message 4 holds `text` and is written as `line`.
+        const auto message = [](const char *name, const QString &text, const QByteArray &line,
+                                const QString &shortened = {}) {
+            const Edit edit = [=](ConfigRecord &r) { r.messages[3] = text.toStdU16String(); };
+            QTest::newRow(name) << edit << golden("<3>\r\n", "<3>" + line + "\r\n") << shortened;
         };
         using L = AccessLevel;
-        QTest::newRow("defaults") << Edit([](ConfigRecord &) {}) << golden();
-        QTest::newRow("tiered, all Disabled") << levels({}) << tiered("");
-        QTest::newRow("levels in catalogue order, hidden rows never")
-            << levels({{40, L::Low}, {15, L::Intermediate}, {0, L::Full}, {59, L::Full}})
-            << tiered("addmsg=3\r\nkick=2\r\nweaponban=1\r\n");
-        QTest::newRow("empty passwords, pasted lines") << Edit([](ConfigRecord &r) {
-            r.useTieredAdmin = true;
-            r.passwords = {Text(), u"x\r\n[Commands]\nkick=3"};
-        }) << tiered("", "", "x  [Commands] kick=3");
-        for (const char *number : {"30", " 30", "-4 ", "+007", "99999999999"})
-            QTest::addRow("frequency '%s' as typed", number)
-                << Edit([=](ConfigRecord &r) { r.messageFrequency = text(number); })
-                << golden("frequency=2", "frequency=" + QByteArray(number));
-        for (const char *text : {"", "   ", "often", "3x", "2.5", "1 2", "-"})
-            QTest::addRow("frequency '%s' is 2", text)
-                << Edit([=](ConfigRecord &r) { r.messageFrequency = quorlex::text(text); })
-                << golden();
-        QTest::newRow("controls and separators become blanks")
-            << message(QStringLiteral("a\r\nb\tc\0d\u007Fe\u0085f\u0081g\u2028h\u2029i"))
-            << golden("<5>", "<5>a  b c d e f g h i");
-        QTest::newRow("Windows-1252 after NFC, ? for unmapped, a leading U+FEFF no byte order mark")
-            << message(QStringLiteral("\uFEFFGrüße €„…™Ÿ e\u0301 Ω中😀"))
-            << golden("<5>", "<5>?Gr\xFC\xDF"
-                             "e \x80\x84\x85\x99\x9F \xE9 ???");
+        row("defaults", golden(), [](ConfigRecord &) {});
+        row("tiered, all Disabled", tiered(""), levels({}));
+        row("levels in catalogue order, hidden rows never",
+            tiered("addmsg=3\r\nkick=2\r\nweaponban=1\r\n"),
+            levels({{40, L::Low}, {15, L::Intermediate}, {0, L::Full}, {59, L::Full}}));
+        row("empty passwords, pasted lines", tiered("", "", "x  [Commands] kick=3"),
+            [](ConfigRecord &r) {
+                r.useTieredAdmin = true;
+                r.passwords = {Text(), u"x\r\n[Commands]\nkick=3"};
+            });
+        const auto frequency = [](const QString &text) {
+            return Edit([=](ConfigRecord &r) { r.messageFrequency = text.toStdU16String(); });
+        };
+        for (const QByteArray number : {"30", " 30", "-4 ", "+007", "99999999999"})
+            row("frequency '" + number + "' as typed", golden("frequency=2", "frequency=" + number),
+                frequency(number));
+        for (const QByteArray text : {"", "   ", "often", "3x", "2.5", "1 2", "-"})
+            row("frequency '" + text + "' is 2", golden(), frequency(text));
+        message("controls and separators become blanks",
+                QStringLiteral("a\r\nb\tc\0d\u007Fe\u0085f\u0081g\u2028h\u2029i"),
+                "a  b c d e f g h i");
+        message("Windows-1252 after NFC, ? for unmapped, a leading U+FEFF no byte order mark",
+                QStringLiteral("\uFEFFGrüße €„…™Ÿ e\u0301 Ω中😀"),
+                "?Gr\xFC\xDF"
+                "e \x80\x84\x85\x99\x9F \xE9 ???");
+        const QString a195(195, QLatin1Char('a'));
+        const QString smile = QString::fromUcs4(U"\U0001F600");
+        message("196 whole", a195 + 'a', QByteArray(196, 'a'));
+        message("197 cut", a195 + "ab", QByteArray(196, 'a'), a195 + 'a');
+        message("code points, not units", smile.repeated(196), QByteArray(196, '?'));
+        message("pair never split", a195 + smile + smile, QByteArray(195, 'a') + "?", a195 + smile);
+        message("counted after NFC", QStringLiteral("e\u0301").repeated(196),
+                QByteArray(196, '\xE9'));
+        // Longer than the head that is composed first: the head must be composed too.
+        message("decomposed, past the first head", QStringLiteral("e\u0301").repeated(300),
+                QByteArray(196, '\xE9'), QStringLiteral("\u00E9").repeated(196));
     }
     void file()
     {
         QFETCH(Edit, edit);
         QFETCH(QByteArray, expected);
-        ConfigRecord record;
-        edit(record);
-        QCOMPARE(written(record), expected);
-        QVERIFY(m_events.isEmpty());
-    }
-
-    void messageLimit_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QString>("shortened"); // as the window is told, when warned
-        const QString a195(195, QLatin1Char('a'));
-        const QString smile = QString::fromUcs4(U"\U0001F600");
-        QTest::newRow("196 whole") << a195 + 'a' << QByteArray(196, 'a') << QString();
-        QTest::newRow("197 cut") << a195 + "ab" << QByteArray(196, 'a') << a195 + 'a';
-        QTest::newRow("code points, not units")
-            << smile.repeated(196) << QByteArray(196, '?') << QString();
-        QTest::newRow("pair never split")
-            << a195 + smile + smile << QByteArray(195, 'a') + "?" << a195 + smile;
-        QTest::newRow("counted after NFC")
-            << QStringLiteral("e\u0301").repeated(196) << QByteArray(196, '\xE9') << QString();
-        // Longer than the head that is composed first: the head must be composed too.
-        QTest::newRow("decomposed, past the first head")
-            << QStringLiteral("e\u0301").repeated(300) << QByteArray(196, '\xE9')
-            << QStringLiteral("\u00E9").repeated(196);
-    }
-    void messageLimit()
-    {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, line);
         QFETCH(QString, shortened);
         ConfigRecord record;
-        record.messages[3] = quorlex::text(text);
-        const QByteArray expected = golden("<3>\r\n", "<3>" + line + "\r\n");
+        edit(record);
         QCOMPARE(written(record), expected);
         const QStringList warned{"Warning: Message 4 too long!", "3: " + shortened};
         QCOMPARE(m_events, shortened.isEmpty() ? QStringList() : warned);
@@ -122,11 +108,11 @@ private Q_SLOTS:
     void folderInTheFilesPlace_failsBeforeAnyWarning()
     {
         QTemporaryDir dir;
-        QVERIFY(QDir().mkdir(dir.filePath(qt(kConfigFileName))));
+        QVERIFY(QDir(dir.path()).mkdir(qt(kConfigFileName)));
         ConfigRecord record;
         record.messages[0] = Text(197, u'x');
         m_events.clear();
-        const WriteResult result = writeConfigFile(record, text(dir.path()), m_hooks);
+        const WriteResult result = writeConfigFile(record, dir.path().toStdU16String(), m_hooks);
         QVERIFY(!result.ok && !result.reason.empty() && m_events.isEmpty());
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{qt(kConfigFileName)});
