@@ -22,7 +22,7 @@ struct State {
     bool armed = false;
     int call = -1, error = 0, times = 0;
     bool crash = false;
-    std::vector<std::string> *calls = nullptr;
+    std::vector<std::string> calls = {}; // made so far
     const char *failing = "";
     int left = 0;
     bool synced = false; // a sync of the new file has succeeded
@@ -55,8 +55,8 @@ inline int at(const char *function)
     State &s = g_state;
     if (!s.armed)
         return 0;
-    s.calls->push_back(function);
-    if (int(s.calls->size()) - 1 == s.call) {
+    s.calls.push_back(function);
+    if (int(s.calls.size()) - 1 == s.call) {
         if (s.crash)
             std::_Exit(99); // at once, as a crash ends a process
         s.failing = function;

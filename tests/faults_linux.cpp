@@ -108,7 +108,7 @@ void pressEndingAt(int call, const fs::path &folder)
 {
     const pid_t child = fork();
     if (child == 0) {
-        g_state = {true, call, 0, 0, true, new std::vector<std::string>};
+        g_state = {true, call, 0, 0, true};
         press(folder);
         _exit(0);
     }

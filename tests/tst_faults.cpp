@@ -29,8 +29,7 @@ std::string contents(const path &file)
 }
 
 // A press into a new folder, with the earlier file there or not.
-WriteResult pressPlanned(const path &folder, bool before, faults::State plan,
-                         std::vector<std::string> &calls)
+WriteResult pressPlanned(const path &folder, bool before, const faults::State &plan)
 {
     fs::remove_all(folder);
     fs::create_directories(folder);
@@ -40,7 +39,6 @@ WriteResult pressPlanned(const path &folder, bool before, faults::State plan,
     }
     if (plan.crash)
         return faults::pressEndingAt(plan.call, folder), WriteResult{};
-    plan.calls = &calls;
     faults::g_state = plan;
     const WriteResult result = faults::press(folder);
     faults::g_state.armed = false;
@@ -59,9 +57,8 @@ WriteResult faults::press(const path &folder)
 int main(int argc, char **argv)
 {
     faults::install();
-    std::vector<std::string> calls;
     if (argc == 3 && std::string(argv[1]) == "crash") { // a child of pressEndingAt()
-        faults::g_state = {true, std::atoi(argv[2]), 0, 0, true, &calls};
+        faults::g_state = {true, std::atoi(argv[2]), 0, 0, true};
         faults::press(fs::current_path());
         return 0;
     }
@@ -69,12 +66,12 @@ int main(int argc, char **argv)
     const path folder = name.append(240 - name.size(), 'x'), file = folder / "QUORLEX_CONFIG.txt";
     int cases = 0, crashes = 0, wrong = 0;
     for (const bool before : {true, false}) {
-        calls.clear();
-        const WriteResult plain = pressPlanned(folder, before, {true}, calls);
+        const WriteResult plain = pressPlanned(folder, before, {true});
+        const std::vector<std::string> calls = faults::g_state.calls;
+        const std::string news = contents(file);
         wrong += !plain.ok || plain.path != (folder / "").u16string() +
                                                 char16_t(path::preferred_separator) +
                                                 u"QUORLEX_CONFIG.txt";
-        const std::string news = contents(file);
         std::printf("%s: %zu calls:", before ? "replacing" : "first file", calls.size());
         for (const std::string &call : calls)
             std::printf(" %s", call.c_str());
@@ -83,41 +80,39 @@ int main(int argc, char **argv)
             for (const int error : faults::failuresOf(calls[call]))
                 plans.insert(plans.end(), {{true, call, error, 1}, {true, call, error, 100}});
             for (const faults::State &plan : plans) {
-                std::vector<std::string> made;
-                const WriteResult result = pressPlanned(folder, before, plan, made);
+                const WriteResult result = pressPlanned(folder, before, plan);
                 ++(plan.crash ? crashes : cases);
                 const bool exists = fs::exists(file), inPlace = exists && contents(file) == news;
                 const bool kept = before ? exists && contents(file) == kEarlier : !exists;
-                std::string left, what = " call " + std::to_string(call) + " " + calls[call];
+                std::string left;
                 bool shortNames = true;
                 for (const fs::directory_entry &entry : fs::directory_iterator(folder)) {
                     const std::string name = entry.path().filename().string();
                     left += entry.path() == file ? "" : " " + name;
                     shortNames = shortNames && name.size() <= faults::kLongestName;
                 }
-                const bool blamed = result.reason.find(u"Another program") == 0;
+                const Text &reason = result.reason;
+                const bool said = result.ok ? reason.empty()
+                                  : reason.find(u"Another program") == 0
+                                      ? plan.error == faults::kHeldError
+                                      : reason.find(faults::systemWords(plan.error)) != Text::npos;
                 const bool ok =
                     (inPlace || kept) && shortNames &&
                     (!before || !exists || faults::marked(file, calls[call])) &&
                     (plan.crash ||
-                     (result.ok == inPlace &&
+                     (result.ok == inPlace && said &&
                       (left.empty() || (calls[call] == faults::kRemoval && plan.times > 1)) &&
-                      (result.ok ? result.reason.empty()
-                       : blamed
-                           ? plan.error == faults::kHeldError
-                           : result.reason.find(faults::systemWords(plan.error)) != Text::npos) &&
                       (result.ok || plan.times > 1 ||
                        !faults::waitedOut(calls[call], plan.error))));
                 wrong += ok ? 0 : 1;
+                const std::string what = plan.crash ? "crashed"
+                                                    : "error " + std::to_string(plan.error) + " x" +
+                                                          std::to_string(plan.times) + ", said " +
+                                                          path(reason).string();
                 if (!ok || (plan.crash && !left.empty()))
-                    std::printf("\n%s%s%s", ok ? "" : "FAIL: ", before ? "replacing," : "first,",
-                                (what +
-                                 (plan.crash ? " crashed"
-                                             : " error " + std::to_string(plan.error) + " x" +
-                                                   std::to_string(plan.times) + ": said " +
-                                                   path(result.reason).string()) +
-                                 "; left" + left)
-                                    .c_str());
+                    std::printf("\n%s%s call %d %s %s; left%s",
+                                ok ? "" : "FAIL: ", before ? "replacing," : "first,", call,
+                                calls[call].c_str(), what.c_str(), left.c_str());
             }
         }
         std::printf("\n");
