@@ -23,64 +23,50 @@
 # there). On Linux a full disk and a failed sync are tst_writer's; under wine the replace while
 # another program holds the file, the Windows window's names, tab order and DPI change are
 # tst_win32's.
-import glob
-import os
-import re
-import resource
-import shlex
-import shutil
-import subprocess
-import signal
-import sys
-import tempfile
-import threading
-import time
+import contextlib, glob, os, re, resource, shlex, shutil, signal, subprocess, sys, tempfile
+import threading, time
+import Xlib.threaded  # noqa: F401 (one X connection, used by the clipboard's thread and the driver)
+from Xlib import X, Xatom, display, protocol
 
-GOLDEN = open(os.path.join(os.path.dirname(__file__), "../data/QUORLEX_CONFIG.txt"), "rb").read()
+HERE = os.path.dirname(os.path.abspath(__file__))
+GOLDEN = open(f"{HERE}/../data/QUORLEX_CONFIG.txt", "rb").read()
+# What the full scenario's tiered admin writes: the passwords, addmsg Low and kick Intermediate.
 TIERED = b"UseTieredAdmin=1\r\n\r\n\r\n[Password]\r\nL1Pass=greenharbor\r\n" \
-         b"L2Pass=silvermountainrivers\r\n\r\n\r\n[Commands]\r\n"
-
+         b"L2Pass=silvermountainrivers\r\n\r\n\r\n[Commands]\r\naddmsg=1\r\nkick=2\r\n"
 # The characters that Windows-1252 puts at 0x80-0x9F, as Python's codec defines them.
 CP1252_HIGH = bytes(range(0x80, 0xA0)).decode("cp1252", "ignore")
-REFUSED = "Folder not writable"
 # The command catalogue, from its one source.
-COMMANDS = "".join(re.findall(r'u"([a-z,]+)"', open(os.path.join(
-    os.path.dirname(__file__), "../../config/accesslevel.cpp")).read().split("kCommandCatalogue")[1]
-    .split(";")[0])).split(",")
+COMMANDS = "".join(re.findall(r'u"([a-z,]+)"', open(f"{HERE}/../../config/accesslevel.cpp").read()
+                              .split("kCommandCatalogue")[1].split(";")[0])).split(",")
 # The controls used: the corners of their containers, in twips from the window's client area,
 # added up, then the control's own size, whose middle is clicked.
-PLACES = {"Create Config File": [(6660, 7080), (1515, 315)],
-          "Use External IP Banner": [(5820, 60), (120, 300), (2055, 255)],
-          "Message Frequency": [(5820, 60), (1860, 2100), (375, 285)],
-          "Use Tiered Admin?": [(8220, 120), (1695, 255)],
-          "kick: Intermediate": [(8220, 420), (1140, 6600), (540, 180), (195, 195)],
-          "kick: Full": [(8220, 420), (1140, 6600), (780, 180), (195, 195)]}
-for slot in range(10):
-    PLACES[f"message {slot + 1}"] = [(60, 3660), (60, 240 + 300 * slot), (7935, 285)]
+PLACES = {f"message {n}": [(60, 3660), (60, 300 * n - 60), (7935, 285)] for n in range(1, 11)} | {
+    "Create Config File": [(6660, 7080), (1515, 315)],
+    "Use External IP Banner": [(5820, 60), (120, 300), (2055, 255)],
+    "Message Frequency": [(5820, 60), (1860, 2100), (375, 285)],
+    "Use Tiered Admin?": [(8220, 120), (1695, 255)],
+    "kick: Intermediate": [(8220, 420), (1140, 6600), (540, 180), (195, 195)],
+    "kick: Full": [(8220, 420), (1140, 6600), (780, 180), (195, 195)]}
 
 
+# Every program started inherits the driver's environment, which each run's setup extends.
 def run(*args, check=True):
-    return subprocess.run(args, env=env, check=check, capture_output=True, text=True,
-                          errors="replace").stdout
+    return subprocess.run(args, check=check, capture_output=True, errors="replace").stdout
 
 
 def check(ok, what):
     print("ok:" if ok else "FAIL:", what, flush=True)
     if not ok and os.environ.get("QUORLEX_E2E_SHOT"):
         # The screen as it was, for whoever looks into the failure.
-        subprocess.run(["import", "-window", "root", os.environ["QUORLEX_E2E_SHOT"]], env=env)
+        subprocess.run(["import", "-window", "root", os.environ["QUORLEX_E2E_SHOT"]])
     ok or sys.exit(1)
 
 
-def wait(what, probe, timeout=60, fail=True):
+def wait(what, probe, timeout=60):
     deadline = time.monotonic() + timeout
-    while not (value := probe()):
-        if time.monotonic() > deadline:
-            if not fail:
-                return value
-            check(False, f"waited {timeout} s for {what}")
+    while not (value := probe()) and time.monotonic() < deadline:
         time.sleep(0.1)
-    return value
+    return value or check(False, f"waited {timeout} s for {what}")
 
 
 def find(title):
@@ -103,18 +89,16 @@ def keys(*names):
 
 
 # Owns the clipboard with a text and counts the programs' requests for it, so that a paste is known
-# to have arrived before the next text takes its place.
-class Clipboard(threading.Thread):
+# to have arrived before the next text takes its place. Its X connection also sends the window
+# manager's close request.
+class Clipboard:
 
     def __init__(self):
-        super().__init__(daemon=True)
-        import Xlib.threaded  # noqa: F401 (one connection, used by this thread and the driver's)
-        from Xlib import display
-        self.screen = display.Display(env["DISPLAY"])
+        self.screen = display.Display(os.environ["DISPLAY"])
         self.atom = self.screen.intern_atom
         self.owner = self.screen.screen().root.create_window(0, 0, 1, 1, 0, 0)
         self.text, self.served, self.lock = b"", 0, threading.Lock()
-        self.start()
+        threading.Thread(target=self.serve, daemon=True).start()
 
     def set(self, text):
         with self.lock:
@@ -122,31 +106,28 @@ class Clipboard(threading.Thread):
             self.owner.set_selection_owner(self.atom("CLIPBOARD"), 0)
             self.screen.flush()
 
-    def run(self):
-        from Xlib import X, Xatom, protocol
-        texts = [self.atom(name) for name in ("UTF8_STRING", "text/plain;charset=utf-8")]
-        texts.append(Xatom.STRING)
-        while True:
-            try:
-                event = self.screen.next_event()
-            except Exception:  # the X server has gone at the end of the run
-                return
-            if event.type != X.SelectionRequest:
-                continue
-            with self.lock:
-                prop = event.property or event.target
-                if event.target == self.atom("TARGETS"):
-                    event.requestor.change_property(prop, Xatom.ATOM, 32,
-                                                    texts + [self.atom("TARGETS")])
-                elif event.target in texts:
-                    event.requestor.change_property(prop, event.target, 8, self.text)
-                    self.served += 1
-                else:
-                    prop = X.NONE
-                event.requestor.send_event(protocol.event.SelectionNotify(
-                    time=event.time, requestor=event.requestor, selection=event.selection,
-                    target=event.target, property=prop))
-                self.screen.flush()
+    def serve(self):
+        texts = [self.atom("UTF8_STRING"), self.atom("text/plain;charset=utf-8"), Xatom.STRING]
+        targets = texts + [self.atom("TARGETS")]
+        # Until the X server goes at the end of the run.
+        with contextlib.suppress(Exception):
+            for event in iter(self.screen.next_event, None):
+                if event.type == X.SelectionRequest:
+                    # Each answer goes out whole before the next text takes the clipboard:
+                    # without that, wine now and then missed a paste or a box's copy.
+                    with self.lock:
+                        prop = event.property or event.target
+                        if event.target == targets[-1]:
+                            event.requestor.change_property(prop, Xatom.ATOM, 32, targets)
+                        elif event.target in texts:
+                            event.requestor.change_property(prop, event.target, 8, self.text)
+                            self.served += 1
+                        else:
+                            prop = X.NONE
+                        event.requestor.send_event(protocol.event.SelectionNotify(
+                            time=event.time, requestor=event.requestor, selection=event.selection,
+                            target=event.target, property=prop))
+                        self.screen.flush()
 
 
 def paste(place, text):
@@ -160,10 +141,9 @@ def copied(title):
     # What a Windows box puts on the clipboard at Ctrl+C: a message box its title, text and
     # buttons between rules; a task dialog each part under its name in brackets.
     text = run("xclip", "-o", "-selection", "clipboard", check=False).replace("\r", "")
-    if text.startswith(f"[Window Title]\n{title}\n"):
-        return text
     parts = text.split("-" * 27 + "\n")
-    return len(parts) > 3 and parts[1] == title + "\n" and parts[2].strip()
+    return text if text.startswith(f"[Window Title]\n{title}\n") else (
+        len(parts) > 3 and parts[1] == title + "\n" and parts[2].strip())
 
 
 # The program as a screen reader sees it on Linux: the window or box called `title`, or the whole
@@ -178,39 +158,39 @@ def accessible(title=None):
 
 # The names of `node`'s descendants of the given roles, in the order a screen reader walks them.
 def spoken(node, roles):
-    names = []
     for child in filter(None, node):
         if child.getRoleName() in roles:
-            names.append(child.name)
-        names += spoken(child, roles)
-    return names
+            yield child.name
+        yield from spoken(child, roles)
 
 
-def box_text(title, box):
-    if kind == "wine":
-        clipboard.set("")
-        run("xdotool", "windowfocus", "--sync", box, "key", "ctrl+c")
-        return wait(f'the text of the "{title}" box', lambda: copied(title))
-    return "\n".join(filter(None, spoken(wait(f'the "{title}" box on the accessibility bus',
-                                               lambda: accessible(title)), ("label",))))
-
-
+# Answers each box in turn with Return, once it shows, and returns their texts.
 def answer(*titles):
     texts = []
     for title in titles:
         box = wait(f'the "{title}" box', lambda: find(title))
-        texts.append(box_text(title, box))
+        if kind == "wine":
+            clipboard.set("")
+            run("xdotool", "windowfocus", "--sync", box, "key", "ctrl+c")
+            texts.append(wait(f'the text of the "{title}" box', lambda: copied(title)))
+        else:
+            node = wait(f'the "{title}" box on the accessibility bus', lambda: accessible(title))
+            texts.append("\n".join(filter(None, spoken(node, ("label",)))))
         run("xdotool", "windowfocus", "--sync", box, "key", "Return")
         wait(f'the "{title}" box to close', lambda: not find(title))
     return texts
 
 
+# Clicks "Create Config File" and answers the boxes expected.
+def press(*boxes):
+    click("Create Config File")
+    return answer(*boxes)
+
+
 def written(expected, what, *boxes):
-    texts = answer(*boxes)
+    press(*boxes)
     wait(f"the file {what}: {read()!r}", lambda: read() == expected, timeout=15)
-    check(not find("Warning") and not find("Error"), f"the file {what}, and no box beyond those "
-          "expected")
-    return texts
+    check(not (find("Warning") or find("Error")), f"the file {what}, and no box but those expected")
 
 
 def read():
@@ -220,63 +200,17 @@ def read():
 # Closes the window as the window manager does; returns the exit status of the program started,
 # or, for a window of a program started otherwise (`restarted`), 0 once it has gone.
 def close(restarted=False):
-    from Xlib import X, display, protocol
-    screen = display.Display(env["DISPLAY"])
-    atom = screen.intern_atom
-    screen.create_resource_object("window", int(window)).send_event(protocol.event.ClientMessage(
-        window=int(window), client_type=atom("WM_PROTOCOLS"),
-        data=(32, [atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])))
-    screen.flush()
+    atom = clipboard.atom
+    clipboard.screen.create_resource_object("window", int(window)).send_event(
+        protocol.event.ClientMessage(window=int(window), client_type=atom("WM_PROTOCOLS"),
+                                     data=(32, [atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])))
+    clipboard.screen.flush()
     if not restarted:
         return app.wait(60)
-    return 0 if wait("the window to close", lambda: not find("QUORLEX_CONFIG"), fail=False) else 1
-
-
-def start():
-    if kind == "linux":
-        # The launcher's Exec line, unescaped as a desktop entry's string and then as quoted
-        # arguments, with %k the launcher's own path.
-        launcher = os.path.join(folder, "quorlex-config.desktop")
-        line = re.search(r"^Exec=(.*)$", open(launcher).read(), re.M)[1]
-        line = re.sub(r"\\([$`])", r"\1", line.replace("\\\\", "\\"))
-        return [launcher if arg == "%k" else arg for arg in shlex.split(line)]
-    for name in planted_names.split(","):
-        shutil.copy(planted, os.path.join(folder, name + ".dll"))
-    prepare_wine(f"mscoree,mshtml=;{planted_names}=n,b")
-    program = ["wine", os.path.join(folder, "quorlex-config.exe")]
-    if scenario == "refused":
-        # With the limited rights User Account Control gives an administrator's programs.
-        program.insert(1, limited)
-    return program
-
-
-def prepare_wine(overrides):
-    env.update(WINEPREFIX=os.path.join(tmp, "wine"), WINEDEBUG="-all,err+module", LC_ALL="C.UTF-8",
-               WINEDLLOVERRIDES=overrides)
-    if codepage == "932":
-        # Wine takes the ANSI code page from the locale, built here for this run only.
-        env.update(LOCPATH=tmp, LC_ALL="ja_JP.UTF-8")
-        run("localedef", "-i", "ja_JP", "-f", "UTF-8", os.path.join(tmp, "ja_JP.UTF-8"))
-    run("bash", os.path.join(os.path.dirname(__file__), "../../packaging/windows/wine-prefix.sh"))
-    run("wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
-        "/d", str(dpi), "/f")
-
-
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
-
-
-# Makes the folder take no new file, as a protected folder, a read-only share or medium does;
-# returns what undoes it. Root may write anywhere, but not into an immutable folder.
-def refuse(path):
-    if os.geteuid() == 0 and subprocess.run(["chattr", "+i", path]).returncode == 0:
-        return lambda: subprocess.run(["chattr", "-i", path])
-    os.chmod(path, 0o555)
-    return lambda: os.chmod(path, 0o755)
+    return 0 if wait("the window to close", lambda: not find("QUORLEX_CONFIG")) else 1
 
 
 def plain():
-    click("Create Config File")
     written(GOLDEN, "written from the defaults")
     check(close() == 0, "closed with status 0")
 
@@ -287,18 +221,16 @@ def plain():
 # behind.
 def refused():
     global window
-    shown = folder if kind == "linux" else windows_path(folder)
-    notice = answer(REFUSED)[0]
-    check(shown in notice and ("Restart as administrator" in notice) == (kind == "wine"),
-          f"said at start: {notice!r}")
+    notice = answer("Folder not writable")[0]
+    check((folder if kind == "linux" else "Z:" + folder.replace("/", "\\")) in notice and
+          ("Restart as administrator" in notice) == (kind == "wine"), f"said at start: {notice!r}")
     if kind == "wine":
         check(app.wait(60) == 0, "the tool ended once it had started again as administrator")
-        notice = answer(REFUSED)[0]
+        notice = answer("Folder not writable")[0]
         check("Even as administrator" in notice and "[Restart" not in notice,
               f"refused even as administrator, and no offer again: {notice!r}")
         window = wait("the new instance's window", lambda: find("QUORLEX_CONFIG"))
-    click("Create Config File")
-    check(answer("Error")[0] and set(os.listdir(folder)) == shipped, "pressed: Error, nothing left")
+    check(press("Error")[0] and set(os.listdir(folder)) == shipped, "pressed: Error, nothing left")
     check(close(restarted=kind == "wine") == 0, "closed with status 0")
 
 
@@ -307,37 +239,30 @@ def full():
     check(size == f"{pixels(14805)}x{pixels(9330)}", f"the window's client area {size} at {dpi} dpi")
     if kind == "linux":
         # What a screen reader says for every text box and level button.
-        names = [f"Message {k}" for k in range(1, 11)] + ["Message Frequency"]
-        names += [f"{name}: {level}" for name in COMMANDS
-                  for level in ("Disabled", "Low", "Intermediate", "Full")]
+        names = [f"Message {k}" for k in range(1, 11)] + ["Message Frequency"] + [
+            f"{c}: {level}" for c in COMMANDS for level in "Disabled Low Intermediate Full".split()]
         names += ["Low Access Password", "Intermediate Access Password"]
-        heard = spoken(wait("the program on the accessibility bus", accessible),
-                       ("text", "radio button"))
+        heard = list(spoken(wait("the program over AT-SPI", accessible), ("text", "radio button")))
         check(heard == names, f"every text box and level button named: {len(heard)} names")
     if codepage == "932":
         # 100 characters, 200 bytes in code page 932: cut to 196 bytes by whole characters.
         paste("message 3", "日" * 100)
-        click("Create Config File")
         earlier = GOLDEN.replace(b"<2>", b"<2>" + "日".encode("cp932") * 98)
         written(earlier, "with 98 of 100 double-byte characters", "Warning")
         # A read-only file, then a full disk (a file-size limit fails the write as one does):
         # "Error" each time, and the earlier file and the folder stay as they were.
-        entries = sorted(os.listdir(folder))
         os.chmod(file, 0o444)
-        click("Create Config File")
-        check("is not writable" in answer("Error")[0], "a read-only file: the reason")
+        check("is not writable" in press("Error")[0], "a read-only file: the reason")
         os.chmod(file, 0o644)
         limit = resource.prlimit(app.pid, resource.RLIMIT_FSIZE, (100, resource.RLIM_INFINITY))
-        click("Create Config File")
-        full = answer("Error")[0]
+        full = press("Error")[0]
         resource.prlimit(app.pid, resource.RLIMIT_FSIZE, limit)
-        check(read() == earlier and sorted(os.listdir(folder)) == entries,
+        check(read() == earlier and set(os.listdir(folder)) == shipped | {"QUORLEX_CONFIG.txt"},
               f"a full disk: no change, nothing left behind: {full!r}")
         return check(close() == 0, "closed with status 0")
 
     # The focus starts on "Shotgun", and Space ticks it.
     keys("space")
-    click("Create Config File")
     expected = GOLDEN.replace(b"shotgun=0", b"shotgun=1")
     written(expected, "written from the keyboard's tick")
     check(not os.path.exists(os.path.join(tmp, "QUORLEX_CONFIG.txt")),
@@ -349,12 +274,9 @@ def full():
 
     # The grid takes no click until "Use Tiered Admin?" is ticked, and none once it is unticked
     # again; what was chosen stays.
-    click("kick: Full")
-    click("Use Tiered Admin?")
-    click("kick: Intermediate")
-    click("Use Tiered Admin?")
-    click("kick: Full")
-    click("Use Tiered Admin?")
+    for place in ("kick: Full", "Use Tiered Admin?", "kick: Intermediate", "Use Tiered Admin?",
+                  "kick: Full", "Use Tiered Admin?"):
+        click(place)
     # Tab goes from "Use Tiered Admin?" to the selected level of the first row, and an arrow key
     # moves that row's level: addmsg becomes Low.
     keys("Tab", "Right")
@@ -368,8 +290,7 @@ def full():
     paste("Message Frequency", " 30")
     expected = (expected.replace(b"<2>", b"<2>Gr\xfc\xdfe \xe9 " + CP1252_HIGH.encode("cp1252"))
                 .replace(b"<3>", b"<3>" + b"x" * 196).replace(b"<4>", b"<4>tab here  line end ")
-                .replace(b"frequency=2", b"frequency= 30")
-                .replace(b"UseTieredAdmin=0\r\n", TIERED + b"addmsg=1\r\nkick=2\r\n"))
+                .replace(b"frequency=2", b"frequency= 30").replace(b"UseTieredAdmin=0\r\n", TIERED))
     # Tab from the frequency box to the button, which the key presses: Return as in every Windows
     # dialog; Space on Linux, where Qt lets Return press only a default button, and this is
     # none. While its warning is open, a folder takes the file's place: the system's reason at
@@ -383,7 +304,6 @@ def full():
           f"the warning for message 4, then a folder in the file's place said at once: {texts}")
     os.rmdir(file)
     open(file, "wb").write(GOLDEN)
-    click("Create Config File")
     written(expected, "as chosen, with the shortened message written without a second warning")
     before = os.stat(file).st_mtime_ns
     check(close() == 0 and os.stat(file).st_mtime_ns == before and read() == expected and
@@ -392,56 +312,73 @@ def full():
 
 
 if __name__ == "__main__":
-    kind, archive, scenario, codepage, dpi, limited, planted, planted_names = \
-        (sys.argv[1:] + [None] * 7)[:8]
+    kind, archive, scenario, codepage, dpi, limited, planted, dlls = (sys.argv[1:] + [None] * 7)[:8]
     dpi = int(dpi or 96)
-    screen = (1920, 1080) if dpi == 144 else (1600, 1200)  # a laptop's at 150 %
     tmp = tempfile.mkdtemp(prefix="quorlex-e2e-")
-    folder, env = os.path.join(tmp, "Game Server ü"), dict(os.environ)
+    folder = os.path.join(tmp, "Game Server ü")
     file = os.path.join(folder, "QUORLEX_CONFIG.txt")
-    if kind != "wineunit":
+    # An X server of the run's own; at 150 %, a laptop's screen.
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-dpi", str(dpi),
+                             "-screen", "0", "1920x1080x24" if dpi == 144 else "1600x1200x24"],
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    os.environ["DISPLAY"] = ":" + xvfb.stdout.readline().strip()
+    app = bus = None
+    try:
+        if kind != "linux":
+            # A wine prefix of the run's own; under wine, the planted DLLs preferred to wine's.
+            overrides = f";{dlls}=n,b" if dlls else ""
+            os.environ.update(WINEPREFIX=os.path.join(tmp, "wine"), WINEDEBUG="-all,err+module",
+                              LC_ALL="C.UTF-8", WINEDLLOVERRIDES="mscoree,mshtml=" + overrides)
+            if codepage == "932":
+                # Wine takes the ANSI code page from the locale, built here for this run only.
+                os.environ.update(LOCPATH=tmp, LC_ALL="ja_JP.UTF-8")
+                run("localedef", "-i", "ja_JP", "-f", "UTF-8", os.path.join(tmp, "ja_JP.UTF-8"))
+            run("bash", os.path.join(HERE, "../../packaging/windows/wine-prefix.sh"))
+            run("wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t",
+                "REG_DWORD", "/d", str(dpi), "/f")
+        if kind == "wineunit":
+            app = subprocess.Popen(["wine", archive], cwd=tmp)
+            sys.exit(app.wait(240))
         shutil.unpack_archive(archive, tmp)
         os.rename(glob.glob(os.path.join(tmp, "quorlex-config-*"))[0], folder)
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                             f"{screen[0]}x{screen[1]}x24", "-dpi", str(dpi), "-nolisten", "tcp"],
-                            pass_fds=[write_end], stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    env["DISPLAY"] = ":" + os.fdopen(read_end).readline().strip()
-    app = bus = None
-    undo = lambda: None  # noqa: E731
-    try:
-        if kind == "wineunit":
-            # A test program of the Windows build, run in a wine prefix of its own.
-            prepare_wine("mscoree,mshtml=")
-            app = subprocess.Popen(["wine", archive], cwd=tmp, env=env)
-            sys.exit(app.wait(240))
         if kind == "linux":
             # A session bus of the run's own, over which a screen reader reaches the program.
             bus = run("dbus-daemon", "--session", "--fork", "--print-address=1",
                       "--print-pid=1").split()
-            env.update(DBUS_SESSION_BUS_ADDRESS=bus[0], QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-            os.environ.update(DBUS_SESSION_BUS_ADDRESS=bus[0], DISPLAY=env["DISPLAY"])
+            os.environ.update(DBUS_SESSION_BUS_ADDRESS=bus[0], QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+            # The launcher's Exec line, unescaped as a desktop entry's string and then as quoted
+            # arguments, with %k the launcher's own path.
+            launcher = os.path.join(folder, "quorlex-config.desktop")
+            line = re.search(r"^Exec=(.*)$", open(launcher).read(), re.M)[1]
+            line = re.sub(r"\\([$`])", r"\1", line.replace("\\\\", "\\"))
+            program = [launcher if arg == "%k" else arg for arg in shlex.split(line)]
+        else:
+            for name in dlls.split(","):
+                shutil.copy(planted, os.path.join(folder, name + ".dll"))
+            # With the limited rights User Account Control gives an administrator's programs.
+            program = ["wine", limited] if scenario == "refused" else ["wine"]
+            program.append(os.path.join(folder, "quorlex-config.exe"))
         clipboard = Clipboard()
-        program = start()
         shipped = set(os.listdir(folder))
         if scenario == "refused":
-            undo = refuse(folder)
+            # The folder takes no new file, as a protected folder, a read-only share or medium
+            # does. Root may write anywhere, but not into an immutable folder.
+            os.chmod(folder, 0o555)
+            os.geteuid() == 0 and run("chattr", "+i", folder)
         # A write past a file-size limit fails as on a full disk, rather than ending the program.
-        app = subprocess.Popen(program, cwd=tmp, env=env,
+        app = subprocess.Popen(program, cwd=tmp,
                                preexec_fn=lambda: signal.signal(signal.SIGXFSZ, signal.SIG_IGN))
         window = wait("the program's window", lambda: find("QUORLEX_CONFIG"))
         {"full": full, "plain": plain, "refused": refused}[scenario]()
     finally:
-        undo()
+        if scenario == "refused" and os.path.isdir(folder):
+            os.geteuid() == 0 and run("chattr", "-i", folder)
+            os.chmod(folder, 0o755)
         loaded = [os.path.basename(name) for name in glob.glob(os.path.join(folder, "*.loaded"))]
         kind == "wine" and print("DLLs planted beside the program that were loaded:", loaded)
         app and app.kill()
-        if kind == "wine":
-            subprocess.run(["wineserver", "-k"], env=env)
-        if bus:
-            os.kill(int(bus[1]), signal.SIGTERM)
+        kind != "linux" and subprocess.run(["wineserver", "-k"])
+        bus and os.kill(int(bus[1]), signal.SIGTERM)
         xvfb.kill()
         shutil.rmtree(tmp, ignore_errors=True)
     kind == "wine" and check(not loaded, "no DLL planted beside the program loaded")
