@@ -67,6 +67,9 @@ private Q_SLOTS:
         click("chkUseTieredAdmin");
         click("Command1");
         QCOMPARE(readFile(m_dir.filePath("QUORLEX_CONFIG.txt")), tiered("botreset=1\r\n", "kept"));
+        // A text the window is given back keeps a leading U+FEFF, as the file does.
+        m_form->setText(ctl::txtMessage(0), u"\uFEFFx");
+        QCOMPARE(m_form->text(ctl::txtMessage(0)), u"\uFEFFx");
     }
 
     void placement_keepsTheWindowInsideTheWorkArea_data()
