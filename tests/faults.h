@@ -34,8 +34,8 @@ inline constexpr int kShortWrite = -1; // a write of part of what it was given
 // documentation lists for a call, and whether the tool must get past a brief one; the system's
 // words for one, and the one that means another program holds the file; the call that removes a
 // file, and how long the names of the tool's own files may be; what the earlier file carries that
-// the new one must keep, unless `failing` fails; and a press in a
-// process of its own that ends at `call`.
+// the new one must keep, unless `failing` fails; and a press in a process of its own that ends
+// at `call`.
 void install();
 std::vector<int> failuresOf(const std::string &call);
 bool waitedOut(const std::string &call, int error);
